@@ -1,0 +1,58 @@
+#pragma once
+// The failures that loading and media operations raise. Their what() is the
+// UTF-8 text the user sees; the error box adds the final full stop.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace pikora {
+
+class Exception : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A content file cannot be opened (missing, locked by another program, not a
+// regular file, no access).
+class EFOpenError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A stream ended before a structure the reader needs was complete.
+class EReadError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// The bytes do not describe a bitmap that can be built.
+class EInvalidGraphic : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A system resource (a timer, the text box's capacity) is exhausted.
+class EOutOfResources : public Exception {
+public:
+    using Exception::Exception;
+};
+
+namespace texts {
+inline constexpr std::string_view CannotOpenFile = "ﾌｧｲﾙ %s は開けません";
+inline constexpr std::string_view StreamRead = "ｽﾄﾘｰﾑからの読み込みｴﾗｰ";
+inline constexpr std::string_view InvalidBitmap = "ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞが不正です";
+inline constexpr std::string_view MemoTooLarge = "文字列の大きさが ﾒﾓ の制限を越えました";
+inline constexpr std::string_view NoTimers = "ﾀｲﾏｰを取得できません";
+inline constexpr std::string_view UnknownError = "原因不明のｴﾗｰ";
+} // namespace texts
+
+// "ﾌｧｲﾙ %s は開けません" with the name as it was passed to the loader.
+inline std::string cannotOpenText(std::string_view fileName)
+{
+    std::string text(texts::CannotOpenFile);
+    text.replace(text.find("%s"), 2, fileName);
+    return text;
+}
+
+} // namespace pikora
