@@ -1,0 +1,7 @@
+#include "Story.h"
+
+namespace artgen {
+
+void writeStoryPictures(const QString &) {}
+
+} // namespace artgen
