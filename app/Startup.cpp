@@ -1,0 +1,41 @@
+#include "app/Startup.h"
+
+#include "app/Fonts.h"
+#include "components/Application.h"
+#include "ui/Unit1.h"
+#include "ui/Unit2.h"
+#include "ui/Unit3.h"
+#include "ui/Unit4.h"
+
+#include <QIcon>
+
+namespace pikora {
+
+void createWindows(TApplication& application)
+{
+    application.SetTitle(QStringLiteral("PIKORA!"));
+    application.CreateForm(Form1);
+    application.CreateForm(Form2);
+    application.CreateForm(AboutBox);
+    application.CreateForm(Form4);
+}
+
+int run(TApplication& application)
+{
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/icon.png")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("pikora"));
+    substituteDesignFonts();
+
+    createWindows(application);
+    Form1->show();
+    application.exec();
+    application.DestroyForms();
+    Form1 = nullptr;
+    Form2 = nullptr;
+    AboutBox = nullptr;
+    Form4 = nullptr;
+    return 0;
+}
+
+} // namespace pikora

@@ -1,0 +1,42 @@
+#pragma once
+// A rectangle that holds at most one picture. Stretched, the picture fills
+// the rectangle; otherwise it is drawn at its own size from the top-left
+// corner and clipped. An empty picture draws nothing.
+
+#include "components/Control.h"
+
+#include <QImage>
+#include <QString>
+
+namespace pikora {
+
+struct Bitmap;
+
+// Wraps a decoded bitmap as a drawable image without copying its pixels.
+QImage toImage(Bitmap&& bitmap);
+
+class TImage : public TControl {
+    Q_OBJECT
+    Q_PROPERTY(bool stretch READ Stretch WRITE setStretch)
+
+public:
+    explicit TImage(QWidget* parent = nullptr);
+
+    bool Stretch() const { return m_stretch; }
+    void setStretch(bool stretch);
+
+    const QImage& Picture() const { return m_picture; }
+    void setPicture(QImage picture);
+
+    // Reads the named content file; the old picture stays unless it succeeds.
+    void LoadFromFile(const QString& fileName);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage m_picture;
+    bool m_stretch = false;
+};
+
+} // namespace pikora
