@@ -1,0 +1,7 @@
+#include "media/AudioOutput.h"
+
+namespace pikora {
+
+AudioOutput::~AudioOutput() = default;
+
+} // namespace pikora
