@@ -1,5 +1,6 @@
 #include "components/Image.h"
 
+#include "components/SystemColors.h"
 #include "content/Picture.h"
 
 #include <QPainter>
@@ -35,6 +36,16 @@ void TImage::setPicture(QImage picture)
     update();
 }
 
+const QImage& TImage::Canvas()
+{
+    if (m_picture.isNull()) {
+        QImage empty(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        empty.fill(clBtnFace());
+        setPicture(std::move(empty));
+    }
+    return m_picture;
+}
+
 void TImage::LoadFromFile(const QString& fileName)
 {
     setPicture(toImage(loadPicture(fileName.toStdString())));
@@ -45,6 +56,8 @@ void TImage::paintEvent(QPaintEvent*)
     if (m_picture.isNull())
         return;
     QPainter painter(this);
+    // Scene pictures are usually larger than the window: filter, don't drop pixels.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (m_stretch)
         painter.drawImage(rect(), m_picture);
     else

@@ -28,6 +28,10 @@ public:
     const QImage& Picture() const { return m_picture; }
     void setPicture(QImage picture);
 
+    // The picture's drawing surface. A component without a picture is given
+    // an empty one of its own size, in the button-face colour, and that is used.
+    const QImage& Canvas();
+
     // Reads the named content file; the old picture stays unless it succeeds.
     void LoadFromFile(const QString& fileName);
 

@@ -6,11 +6,14 @@
 #include "components/MessageBox.h"
 #include "components/Timer.h"
 #include "content/Bmp.h"
+#include "media/TMediaPlayer.h"
+#include "media/Voice.h"
 #include "ui/Unit2.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -36,6 +39,8 @@ QImage titlePicture()
 TForm1::TForm1(QWidget* parent)
     : QWidget(parent)
 {
+    // The invisible components, which a window description cannot hold.
+    MediaPlayer1 = new TMediaPlayer(this);
     ui.setupUi(this);
     Timer1 = new TTimer(this);
     applyDesign(this);
@@ -76,6 +81,13 @@ void TForm1::FormResize()
 
 void TForm1::Panel2Click()
 {
+    StepCount = 0;
+    Timer1->setInterval(0);
+    m_drawnFrame = nullptr;
+    ui.Image2->hide();
+    ui.Image1->show();
+    ui.Image1->LoadFromFile(QStringLiteral("start.bmp"));
+    ui.Panel2->hide();
 }
 
 void TForm1::Panel3Click()
@@ -85,6 +97,51 @@ void TForm1::Panel3Click()
 
 void TForm1::Panel4Click()
 {
+    // Wraps instead of overflowing after 2^31 clicks; no row matches then.
+    StepCount = std::int32_t(std::uint32_t(StepCount) + 1u);
+    TImage* const Image1 = ui.Image1;
+    TImage* const Image2 = ui.Image2;
+    switch (StepCount) {
+    case 1:
+        Image1->show();
+        Image2->hide();
+        Image1->LoadFromFile(QStringLiteral("s_1.bmp"));
+        voice(*MediaPlayer1, QStringLiteral("start.wav"));
+        break;
+    case 2:
+        voice(*MediaPlayer1, QStringLiteral("he.wav"));
+        Image1->LoadFromFile(QStringLiteral("s_2.bmp"));
+        break;
+    case 3:
+        Image1->LoadFromFile(QStringLiteral("s_3.bmp"));
+        voice(*MediaPlayer1, QStringLiteral("hanashi.wav"));
+        break;
+    case 4:
+        Image1->LoadFromFile(QStringLiteral("d_1.bmp"));
+        voice(*MediaPlayer1, QStringLiteral("himei1.wav"));
+        break;
+    case 5:
+        Image1->LoadFromFile(QStringLiteral("d_2.bmp"));
+        voice(*MediaPlayer1, QStringLiteral("himei2.wav"));
+        break;
+    case 6:
+        Image1->show();
+        Image2->hide();
+        Image1->LoadFromFile(QStringLiteral("eat.bmp"));
+        voice(*MediaPlayer1, QStringLiteral("eat1.wav"));
+        break;
+    case 7:
+        Image2->hide();
+        Image1->hide();
+        Image1->LoadFromFile(QStringLiteral("1.bmp"));
+        Timer1->setInterval(1000);
+        Image2->LoadFromFile(QStringLiteral("2.bmp"));
+        voice(*MediaPlayer1, QStringLiteral("end.wav"));
+        ui.Panel2->show();
+        break;
+    default:
+        break;
+    }
 }
 
 void TForm1::Panel5Click()
@@ -95,6 +152,34 @@ void TForm1::Panel5Click()
 
 void TForm1::Timer1Timer()
 {
+    FrameFlag = !FrameFlag;
+    TImage* const source = FrameFlag ? ui.Image1 : ui.Image2;
+    // The size is read before the surface is taken: a component without a
+    // picture gets an empty one from Canvas(), but this tick copies 0 x 0.
+    const QSize size = source->Picture().size();
+    source->Canvas();
+    if (size.isEmpty())
+        return; // a 0 x 0 copy draws nothing; the last frame stays
+    m_drawnFrame = source;
+    m_drawnFrameSource = size;
+    repaint(sceneArea());
+}
+
+QRect TForm1::sceneArea() const
+{
+    return QRect(0, 0, width(), std::max(0, height() - BarHeight));
+}
+
+void TForm1::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (!m_drawnFrame)
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // A plain stretched copy of the whole source, without aspect correction,
+    // over the area measured now.
+    painter.drawImage(sceneArea(), m_drawnFrame->Canvas(), QRect(QPoint(0, 0), m_drawnFrameSource));
 }
 
 bool TForm1::event(QEvent* event)

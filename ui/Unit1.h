@@ -8,9 +8,12 @@
 
 #include <cstdint>
 
+class TMediaPlayer;
+
 namespace pikora {
+class TImage;
 class TTimer;
-}
+} // namespace pikora
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -21,6 +24,7 @@ public:
 
     // The designed components, reachable like the window's published fields.
     Ui::TForm1 ui;
+    TMediaPlayer* MediaPlayer1 = nullptr;
     pikora::TTimer* Timer1 = nullptr;
 
     std::int32_t StepCount = 0;
@@ -37,6 +41,17 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // The area above the bar, where the ending's frames are drawn.
+    QRect sceneArea() const;
+
+    // The ending frame last drawn: the whole source picture of this size,
+    // stretched over the scene area. Kept so that a repaint between two
+    // ticks shows it again instead of a blank area.
+    pikora::TImage* m_drawnFrame = nullptr;
+    QSize m_drawnFrameSource;
 };
 
 extern TForm1* Form1;
