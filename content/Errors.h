@@ -50,8 +50,12 @@ inline constexpr std::string_view UnknownError = "原因不明のｴﾗｰ";
 // "ﾌｧｲﾙ %s は開けません" with the name as it was passed to the loader.
 inline std::string cannotOpenText(std::string_view fileName)
 {
-    std::string text(texts::CannotOpenFile);
-    text.replace(text.find("%s"), 2, fileName);
+    // Built by appending: string::replace here trips g++ 12's -Wrestrict.
+    constexpr std::string_view pattern = texts::CannotOpenFile;
+    constexpr std::size_t at = pattern.find("%s");
+    std::string text;
+    text.reserve(pattern.size() - 2 + fileName.size());
+    text.append(pattern.substr(0, at)).append(fileName).append(pattern.substr(at + 2));
     return text;
 }
 

@@ -1,0 +1,603 @@
+#include "content/Bmp.h"
+
+#include "content/Errors.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <string>
+
+// Decoding runs in stages: file header, info header, bit masks, colour table,
+// then the pixel data straight into the final buffer, one row at a time with a
+// loop chosen once per image. Every read is bounds-checked against the file's
+// bytes and all size arithmetic is 64-bit.
+
+namespace pikora {
+namespace {
+
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+
+[[noreturn]] void throwStreamRead()
+{
+    throw EReadError(std::string(texts::StreamRead));
+}
+
+[[noreturn]] void throwInvalid()
+{
+    throw EInvalidGraphic(std::string(texts::InvalidBitmap));
+}
+
+inline std::uint16_t le16(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
+inline std::uint32_t le32(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16
+        | std::uint32_t(p[3]) << 24;
+}
+
+enum class Compression { Rgb, Rle8, Rle4, Bitfields, AlphaBitfields };
+
+std::string_view compressionName(Compression c)
+{
+    switch (c) {
+    case Compression::Rgb: return "RGB";
+    case Compression::Rle8: return "RLE8";
+    case Compression::Rle4: return "RLE4";
+    case Compression::Bitfields: return "BITFIELDS";
+    case Compression::AlphaBitfields: return "ALPHABITFIELDS";
+    }
+    return {};
+}
+
+// The three families of info header differ in field widths and meaning:
+// OS/2 1.x (12 bytes) has 16-bit unsigned sizes and RGB triples, OS/2 2.x
+// (16 or 64 bytes) has 32-bit unsigned sizes and its own compression codes
+// (3 is Huffman, not bit fields), Windows (40 and up) has signed sizes.
+enum class Family { Os2v1, Os2v2, Windows };
+
+struct Header {
+    std::uint32_t size = 0;
+    std::string_view name;
+    Family family = Family::Windows;
+    std::int64_t width = 0;
+    std::int64_t height = 0; // as stored; negative means top-down (Windows only)
+    unsigned planes = 0;
+    unsigned bitsPerPixel = 0;
+    std::uint32_t compressionCode = 0;
+    std::uint32_t colorsUsed = 0;
+    std::array<std::uint32_t, 4> masks {}; // red, green, blue, alpha as stored in the header
+};
+
+Header readInfoHeader(std::span<const std::uint8_t> bytes)
+{
+    if (bytes.size() < kFileHeaderSize + 4)
+        throwStreamRead();
+    Header h;
+    h.size = le32(bytes.data() + kFileHeaderSize);
+    switch (h.size) {
+    case 12: h.family = Family::Os2v1; h.name = "BITMAPCOREHEADER"; break;
+    case 16:
+    case 64: h.family = Family::Os2v2; h.name = "OS/2 2.x"; break;
+    case 40: h.name = "BITMAPINFOHEADER"; break;
+    case 52: h.name = "BITMAPV2INFOHEADER"; break;
+    case 56: h.name = "BITMAPV3INFOHEADER"; break;
+    case 108: h.name = "BITMAPV4HEADER"; break;
+    case 124: h.name = "BITMAPV5HEADER"; break;
+    default: throwInvalid();
+    }
+    if (bytes.size() < kFileHeaderSize + h.size)
+        throwStreamRead();
+
+    const std::uint8_t* p = bytes.data() + kFileHeaderSize;
+    if (h.family == Family::Os2v1) {
+        h.width = le16(p + 4);
+        h.height = le16(p + 6);
+        h.planes = le16(p + 8);
+        h.bitsPerPixel = le16(p + 10);
+        return h;
+    }
+    if (h.family == Family::Os2v2) {
+        h.width = le32(p + 4);
+        h.height = le32(p + 8);
+    } else {
+        h.width = static_cast<std::int32_t>(le32(p + 4));
+        h.height = static_cast<std::int32_t>(le32(p + 8));
+    }
+    h.planes = le16(p + 12);
+    h.bitsPerPixel = le16(p + 14);
+    if (h.size >= 40) { // the 16-byte OS/2 header stops after the bit count
+        h.compressionCode = le32(p + 16);
+        h.colorsUsed = le32(p + 32);
+    }
+    if (h.family == Family::Windows) {
+        if (h.size >= 52) {
+            h.masks[0] = le32(p + 40);
+            h.masks[1] = le32(p + 44);
+            h.masks[2] = le32(p + 48);
+        }
+        if (h.size >= 56)
+            h.masks[3] = le32(p + 52);
+    }
+    return h;
+}
+
+Compression compressionOf(const Header& h)
+{
+    switch (h.family) {
+    case Family::Os2v1:
+        return Compression::Rgb;
+    case Family::Os2v2:
+        switch (h.compressionCode) {
+        case 0: return Compression::Rgb;
+        case 1: return Compression::Rle8;
+        case 2: return Compression::Rle4;
+        default: throwInvalid(); // Huffman 1D, RLE24
+        }
+    case Family::Windows:
+        switch (h.compressionCode) {
+        case 0: return Compression::Rgb;
+        case 1: return Compression::Rle8;
+        case 2: return Compression::Rle4;
+        case 3: return Compression::Bitfields;
+        case 6: return Compression::AlphaBitfields;
+        default: throwInvalid(); // JPEG, PNG, CMYK variants
+        }
+    }
+    throwInvalid();
+}
+
+bool depthAllowed(Family family, Compression c, unsigned bpp)
+{
+    switch (c) {
+    case Compression::Rgb:
+        if (bpp == 1 || bpp == 4 || bpp == 8 || bpp == 24)
+            return true;
+        return family == Family::Windows && (bpp == 16 || bpp == 32);
+    case Compression::Rle8: return bpp == 8;
+    case Compression::Rle4: return bpp == 4;
+    case Compression::Bitfields:
+    case Compression::AlphaBitfields: return bpp == 16 || bpp == 32;
+    }
+    return false;
+}
+
+// A mask that names a colour channel: its bits must be contiguous, lie
+// within the pixel, and not be shared with another channel.
+bool masksValid(const std::array<std::uint32_t, 4>& m, unsigned bpp)
+{
+    const std::uint64_t pixelBits = bpp >= 32 ? 0xFFFFFFFFull : (1ull << bpp) - 1;
+    std::uint32_t seen = 0;
+    for (int i = 0; i < 4; ++i) {
+        const std::uint32_t mask = m[i];
+        if (mask == 0) {
+            if (i < 3)
+                return false;
+            continue;
+        }
+        if ((mask & ~pixelBits) != 0 || (mask & seen) != 0)
+            return false;
+        const std::uint32_t low = mask >> std::countr_zero(mask);
+        if ((low & (low + 1)) != 0)
+            return false;
+        seen |= mask;
+    }
+    return true;
+}
+
+// Converts one masked channel to 8 bits as round(v * 255 / max).
+class Channel {
+public:
+    Channel(std::uint32_t mask, unsigned outShift)
+        : m_shift(static_cast<unsigned>(std::countr_zero(mask)))
+        , m_max(mask >> m_shift)
+        , m_outShift(outShift)
+    {
+        if (m_max <= kLutMax) {
+            m_lut.resize(m_max + 1);
+            for (std::uint32_t v = 0; v <= m_max; ++v)
+                m_lut[v] = scale(v) << m_outShift;
+        }
+    }
+
+    bool hasLut() const { return !m_lut.empty(); }
+    bool isByte() const { return m_max == 0xFF; }
+    unsigned shift() const { return m_shift; }
+
+    std::uint32_t operator()(std::uint32_t pixel) const
+    {
+        const std::uint32_t v = (pixel >> m_shift) & m_max;
+        return hasLut() ? m_lut[v] : scale(v) << m_outShift;
+    }
+
+private:
+    static constexpr std::uint32_t kLutMax = 0xFFFF;
+
+    std::uint32_t scale(std::uint32_t v) const
+    {
+        return static_cast<std::uint32_t>((std::uint64_t(v) * 255 + m_max / 2) / m_max);
+    }
+
+    unsigned m_shift;
+    std::uint32_t m_max;
+    unsigned m_outShift;
+    std::vector<std::uint32_t> m_lut;
+};
+
+using Palette = std::array<std::uint32_t, 256>;
+
+// Runs rowFn(src, dst) for each stored row, bottom-up or top-down. A row whose
+// pixel bytes are cut short is decoded from a zero-padded copy; rows wholly
+// past the end of the data are filled with zeroPixel.
+template <typename RowFn>
+void decodeRows(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown, unsigned bpp,
+                std::uint32_t zeroPixel, RowFn rowFn)
+{
+    const std::uint64_t width = static_cast<std::uint64_t>(bmp.width);
+    const std::uint64_t height = static_cast<std::uint64_t>(bmp.height);
+    const std::uint64_t rowBytes = (width * bpp + 7) / 8;
+    const std::uint64_t stride = (width * bpp + 31) / 32 * 4;
+    std::vector<std::uint8_t> scratch;
+
+    for (std::uint64_t r = 0; r < height; ++r) {
+        std::uint32_t* dst = bmp.pixels.data() + (topDown ? r : height - 1 - r) * width;
+        const std::uint64_t offset = r * stride;
+        const std::uint64_t available = offset < data.size() ? data.size() - offset : 0;
+        if (available >= rowBytes) {
+            rowFn(data.data() + offset, dst);
+        } else if (available > 0) {
+            scratch.assign(rowBytes, 0);
+            std::memcpy(scratch.data(), data.data() + offset, available);
+            rowFn(scratch.data(), dst);
+        } else {
+            std::fill(dst, dst + width, zeroPixel);
+        }
+    }
+}
+
+void decodeIndexed(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown, unsigned bpp,
+                   const Palette& lut)
+{
+    const int w = bmp.width;
+    switch (bpp) {
+    case 1:
+        decodeRows(data, bmp, topDown, bpp, lut[0], [&](const std::uint8_t* s, std::uint32_t* d) {
+            int x = 0;
+            for (; x + 8 <= w; x += 8) {
+                const unsigned b = s[x >> 3];
+                for (int k = 0; k < 8; ++k)
+                    d[x + k] = lut[(b >> (7 - k)) & 1];
+            }
+            for (; x < w; ++x)
+                d[x] = lut[(s[x >> 3] >> (7 - (x & 7))) & 1];
+        });
+        break;
+    case 4:
+        decodeRows(data, bmp, topDown, bpp, lut[0], [&](const std::uint8_t* s, std::uint32_t* d) {
+            int x = 0;
+            for (; x + 2 <= w; x += 2) {
+                const unsigned b = s[x >> 1];
+                d[x] = lut[b >> 4];
+                d[x + 1] = lut[b & 0x0F];
+            }
+            if (x < w)
+                d[x] = lut[s[x >> 1] >> 4];
+        });
+        break;
+    default:
+        decodeRows(data, bmp, topDown, bpp, lut[0], [&](const std::uint8_t* s, std::uint32_t* d) {
+            for (int x = 0; x < w; ++x)
+                d[x] = lut[s[x]];
+        });
+        break;
+    }
+}
+
+void decode24(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown)
+{
+    const int w = bmp.width;
+    decodeRows(data, bmp, topDown, 24, kOpaque, [w](const std::uint8_t* s, std::uint32_t* d) {
+        int x = 0;
+        // Four pixels from three little-endian words: B0G0R0B1 G1R1B2G2 R2B3G3R3.
+        for (; x + 4 <= w; x += 4, s += 12) {
+            const std::uint32_t a = le32(s), b = le32(s + 4), c = le32(s + 8);
+            d[x] = kOpaque | a;
+            d[x + 1] = kOpaque | a >> 24 | b << 8;
+            d[x + 2] = kOpaque | b >> 16 | c << 16;
+            d[x + 3] = kOpaque | c >> 8;
+        }
+        for (; x < w; ++x, s += 3)
+            d[x] = kOpaque | std::uint32_t(s[2]) << 16 | std::uint32_t(s[1]) << 8 | s[0];
+    });
+}
+
+void decodeMasked(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown, unsigned bpp,
+                  const std::array<std::uint32_t, 4>& masks)
+{
+    const int w = bmp.width;
+    if (bpp == 32 && masks[0] == 0x00FF0000u && masks[1] == 0x0000FF00u && masks[2] == 0x000000FFu) {
+        decodeRows(data, bmp, topDown, 32, kOpaque, [w](const std::uint8_t* s, std::uint32_t* d) {
+            for (int x = 0; x < w; ++x, s += 4)
+                d[x] = kOpaque | le32(s);
+        });
+        return;
+    }
+    const Channel red(masks[0], 16), green(masks[1], 8), blue(masks[2], 0);
+    if (bpp == 16) { // 16-bit masks are at most 16 bits wide, so every channel has a table
+        decodeRows(data, bmp, topDown, 16, kOpaque, [&](const std::uint8_t* s, std::uint32_t* d) {
+            for (int x = 0; x < w; ++x, s += 2) {
+                const std::uint32_t v = le16(s);
+                d[x] = kOpaque | red(v) | green(v) | blue(v);
+            }
+        });
+        return;
+    }
+    decodeRows(data, bmp, topDown, 32, kOpaque, [&](const std::uint8_t* s, std::uint32_t* d) {
+        for (int x = 0; x < w; ++x, s += 4) {
+            const std::uint32_t v = le32(s);
+            d[x] = kOpaque | red(v) | green(v) | blue(v);
+        }
+    });
+}
+
+// Writes run-length pixels in the stream's order (bottom row first) and fills
+// every pixel the stream skips or never reaches with palette entry 0. Only
+// the pixels ahead of the cursor in its row may be written early (by the
+// short-run fast path); the cursor reaches them later and writes them again.
+class RleCanvas {
+public:
+    RleCanvas(Bitmap& bmp, std::uint32_t background)
+        : m_pixels(bmp.pixels.data()), m_w(bmp.width), m_h(bmp.height), m_background(background)
+        , m_row(rowPtr(0))
+    {
+    }
+
+    bool done() const { return m_y >= m_h; }
+
+    // n copies of one colour; the part past the row's end is dropped.
+    void run(std::int64_t n, std::uint32_t colour)
+    {
+        std::uint32_t* p = m_row + m_x;
+        const std::int64_t room = m_w - m_x;
+        if (n <= 8 && room >= 8) { // most runs are short: one fixed-size store
+            for (int i = 0; i < 8; ++i)
+                p[i] = colour;
+            m_x += n;
+            return;
+        }
+        const std::int64_t k = std::min(n, room);
+        std::fill(p, p + k, colour);
+        m_x += k;
+    }
+
+    // n pixels given by pixelAt(i); the part past the row's end is dropped.
+    template <typename PixelAt>
+    void put(std::int64_t n, PixelAt pixelAt)
+    {
+        std::uint32_t* p = m_row + m_x;
+        const std::int64_t k = std::min(n, m_w - m_x);
+        for (std::int64_t i = 0; i < k; ++i)
+            p[i] = pixelAt(i);
+        m_x += k;
+    }
+
+    void endOfLine() { moveTo(0, m_y + 1); }
+
+    void delta(unsigned dx, unsigned dy) { moveTo(std::min<std::int64_t>(m_x + dx, m_w), m_y + dy); }
+
+    void finish() { moveTo(0, m_h); }
+
+private:
+    std::uint32_t* rowPtr(std::int64_t y) const { return m_pixels + (m_h - 1 - y) * m_w; }
+
+    void fillRow(std::int64_t y, std::int64_t from, std::int64_t to)
+    {
+        if (from < to)
+            std::fill(rowPtr(y) + from, rowPtr(y) + to, m_background);
+    }
+
+    // Moves the cursor forward, filling what it passes over.
+    void moveTo(std::int64_t x, std::int64_t y)
+    {
+        if (m_y >= m_h)
+            return;
+        if (y >= m_h) {
+            y = m_h;
+            x = 0;
+        }
+        if (y == m_y) {
+            fillRow(m_y, m_x, x);
+        } else {
+            fillRow(m_y, m_x, m_w);
+            for (std::int64_t r = m_y + 1; r < y; ++r)
+                fillRow(r, 0, m_w);
+            if (y < m_h)
+                fillRow(y, 0, x);
+        }
+        m_x = x;
+        m_y = y;
+        if (y < m_h)
+            m_row = rowPtr(y);
+    }
+
+    std::uint32_t* m_pixels;
+    std::int64_t m_w;
+    std::int64_t m_h;
+    std::uint32_t m_background;
+    std::uint32_t* m_row;
+    std::int64_t m_x = 0;
+    std::int64_t m_y = 0;
+};
+
+// BI_RLE8 / BI_RLE4: pairs of (count, value); count 0 escapes to end of line
+// (0), end of bitmap (1), delta (2, dx, dy) or an absolute run of n pixels
+// padded to a 16-bit boundary. A stream that ends early or runs past the image
+// just stops there.
+template <bool Four>
+void decodeRle(std::span<const std::uint8_t> data, Bitmap& bmp, const Palette& lut)
+{
+    RleCanvas canvas(bmp, lut[0]);
+    const std::uint8_t* s = data.data();
+    const std::size_t n = data.size();
+    std::size_t i = 0;
+    while (!canvas.done() && n - i >= 2) {
+        const unsigned count = s[i];
+        const unsigned value = s[i + 1];
+        i += 2;
+        if (count > 0) {
+            if constexpr (Four) {
+                const std::uint32_t hi = lut[value >> 4], lo = lut[value & 0x0F];
+                if (hi == lo)
+                    canvas.run(count, hi);
+                else
+                    canvas.put(count, [hi, lo](std::int64_t k) { return (k & 1) ? lo : hi; });
+            } else {
+                canvas.run(count, lut[value]);
+            }
+            continue;
+        }
+        if (value == 0) {
+            canvas.endOfLine();
+        } else if (value == 1) {
+            break;
+        } else if (value == 2) {
+            if (n - i < 2)
+                break;
+            canvas.delta(s[i], s[i + 1]);
+            i += 2;
+        } else {
+            const std::size_t bytes = Four ? (value + 1) / 2 : value;
+            const std::size_t present = std::min(bytes, n - i);
+            const std::uint8_t* run = s + i;
+            if constexpr (Four) {
+                canvas.put(std::min<std::int64_t>(value, std::int64_t(present) * 2), [&](std::int64_t k) {
+                    const unsigned b = run[k >> 1];
+                    return lut[(k & 1) ? (b & 0x0F) : (b >> 4)];
+                });
+            } else {
+                canvas.put(std::int64_t(present), [&](std::int64_t k) { return lut[run[k]]; });
+            }
+            if (present < bytes)
+                break;
+            i += bytes + (bytes & 1);
+            if (i > n)
+                break;
+        }
+    }
+    canvas.finish();
+}
+
+} // namespace
+
+Bitmap decodeBmp(std::span<const std::uint8_t> bytes, BmpInfo* info, std::int64_t maxSide)
+{
+    if (bytes.empty())
+        return {};
+    if (bytes.size() < kFileHeaderSize)
+        throwStreamRead();
+    if (bytes[0] != 'B' || bytes[1] != 'M')
+        throwInvalid();
+    const std::uint32_t pixelOffset = le32(bytes.data() + 10);
+
+    const Header h = readInfoHeader(bytes);
+    if (h.planes != 1)
+        throwInvalid();
+    const Compression compression = compressionOf(h);
+    const unsigned bpp = h.bitsPerPixel;
+    if (!depthAllowed(h.family, compression, bpp))
+        throwInvalid();
+
+    // The one size cap, shared by every header variant.
+    const std::int64_t cap = std::clamp<std::int64_t>(maxSide, 1, kMaxBitmapSide);
+    const bool topDown = h.height < 0;
+    const std::int64_t width = h.width;
+    const std::int64_t height = topDown ? -h.height : h.height;
+    if (width <= 0 || height <= 0 || width > cap || height > cap)
+        throwInvalid();
+    // Top-down bitmaps cannot be compressed.
+    if (topDown && compression != Compression::Rgb && compression != Compression::Bitfields
+        && compression != Compression::AlphaBitfields)
+        throwInvalid();
+
+    // Bit masks: after a 40-byte header they follow it (and count as part of
+    // the colour table); later Windows headers carry them inside.
+    std::size_t tableOffset = kFileHeaderSize + h.size;
+    std::array<std::uint32_t, 4> masks {};
+    if (compression == Compression::Bitfields || compression == Compression::AlphaBitfields) {
+        masks = h.masks;
+        if (h.size == 40) {
+            const std::size_t count = compression == Compression::AlphaBitfields ? 4 : 3;
+            if (bytes.size() < tableOffset + 4 * count)
+                throwStreamRead();
+            for (std::size_t i = 0; i < count; ++i)
+                masks[i] = le32(bytes.data() + tableOffset + 4 * i);
+            tableOffset += 4 * count;
+        }
+        if (!masksValid(masks, bpp))
+            throwInvalid();
+    } else if (bpp == 16) {
+        masks = {0x7C00u, 0x03E0u, 0x001Fu, 0};
+    } else if (bpp == 32) {
+        masks = {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0};
+    }
+
+    // Colour table: 2^bpp entries unless the header asks for fewer. Indices
+    // past its end are black.
+    Palette lut;
+    lut.fill(kOpaque);
+    int paletteSize = 0;
+    if (bpp <= 8) {
+        const std::uint32_t full = 1u << bpp;
+        const std::uint32_t entries =
+            h.colorsUsed != 0 && h.colorsUsed < full ? h.colorsUsed : full;
+        const std::size_t entrySize = h.family == Family::Os2v1 ? 3 : 4;
+        if ((bytes.size() - tableOffset) / entrySize < entries)
+            throwStreamRead();
+        const std::uint8_t* p = bytes.data() + tableOffset;
+        for (std::uint32_t i = 0; i < entries; ++i, p += entrySize)
+            lut[i] = kOpaque | std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+        paletteSize = static_cast<int>(entries);
+    }
+
+    Bitmap bmp;
+    bmp.width = static_cast<int>(width);
+    bmp.height = static_cast<int>(height);
+    bmp.pixels.resize(static_cast<std::size_t>(width * height));
+
+    const std::span<const std::uint8_t> data =
+        bytes.subspan(std::min<std::size_t>(pixelOffset, bytes.size()));
+    switch (compression) {
+    case Compression::Rle8:
+        decodeRle<false>(data, bmp, lut);
+        break;
+    case Compression::Rle4:
+        decodeRle<true>(data, bmp, lut);
+        break;
+    default:
+        if (bpp <= 8)
+            decodeIndexed(data, bmp, topDown, bpp, lut);
+        else if (bpp == 24)
+            decode24(data, bmp, topDown);
+        else
+            decodeMasked(data, bmp, topDown, bpp, masks);
+        break;
+    }
+
+    if (info) {
+        info->headerSize = h.size;
+        info->headerName = h.name;
+        info->bitsPerPixel = static_cast<int>(bpp);
+        info->compression = compressionName(compression);
+        info->width = bmp.width;
+        info->height = bmp.height;
+        info->topDown = topDown;
+        info->paletteSize = paletteSize;
+    }
+    return bmp;
+}
+
+} // namespace pikora
