@@ -20,7 +20,8 @@ public:
 
     // Starts pulling samples in format from source and returns at once with
     // mci::NoError, or with the media layer's code for why nothing will be
-    // heard. The source stays the caller's and outlives the next stop().
+    // heard. An earlier play is stopped first. The source stays the caller's
+    // and outlives the next stop() or start().
     virtual int start(QIODevice *source, const QAudioFormat &format) = 0;
 
     // Silences at once, dropping whatever is buffered, and returns when that

@@ -19,16 +19,19 @@
 // server answers at the first use, Qt prints "pa_context_connect() failed"
 // once, lists no output device and does not try again for the rest of the
 // run; start() below then reports DeviceNotReady and the clip stays silent.
-// When a connected server goes away, a playing sink stops with FatalError and
-// Qt reconnects every three seconds.
+// When a connected server goes away, a playing sink stops with FatalError;
+// Qt tries to reconnect at once and three seconds later, then gives up for
+// the rest of the run, so later plays fail the same way.
 
 namespace pikora {
 
 namespace {
 
-// Room for stalls of the event thread (a picture being loaded) without a
-// gap; the sink starts as soon as this much is queued, a few milliseconds.
-constexpr qint64 bufferMicroseconds = 200000;
+// Room for stalls of the event thread (a picture being loaded, a busy
+// machine) without a gap; the server grants somewhat less. The sink fills it
+// within a few milliseconds of the start, and a stop drops it whole, so it
+// costs neither latency nor cut-off time.
+constexpr qint64 bufferMicroseconds = 500000;
 
 } // namespace
 
@@ -69,9 +72,11 @@ int AudioSinkOutput::start(QIODevice *source, const QAudioFormat &format)
         retireSink();
     if (!sink_) {
         sink_ = new QAudioSink(device, format);
-        sink_->setBufferSize(format.bytesForDuration(bufferMicroseconds));
         sinkDevice_ = device.id();
     }
+    // Asked for every time: the sink keeps what the server granted last, and
+    // asking for that again gets less each time.
+    sink_->setBufferSize(format.bytesForDuration(bufferMicroseconds));
 
     const unsigned session = ++session_;
     connect(sink_, &QAudioSink::stateChanged, this,

@@ -61,7 +61,9 @@ void TMediaPlayer::Play()
         error_ = pikora::mci::InvalidDeviceId;
         return;
     }
-    output_->stop();
+    // The output lets go of the stream before it is wound back.
+    if (mode_ == mpPlaying)
+        output_->stop();
     mode_ = mpStopped;
     if (!stream_->restart()) {
         error_ = pikora::mci::FileRead;
