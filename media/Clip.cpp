@@ -193,7 +193,9 @@ try {
     info_.channels = sfInfo.channels;
     info_.encoding = encodingName(sfInfo.format & SF_FORMAT_SUBMASK);
     info_.container = containerName(type);
-    info_.frames = std::max<sf_count_t>(sfInfo.frames, 0);
+    // No encoding packs more than eight frames into a byte; a larger count
+    // would only come from a header, and byte counts are made from it.
+    info_.frames = std::clamp<sf_count_t>(sfInfo.frames, 0, sf_count_t(status.st_size) * 8);
     info_.seconds = double(info_.frames) / info_.sampleRate;
 
     outputChannels_ = info_.channels == 1 ? 1 : 2;
