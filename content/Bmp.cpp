@@ -8,10 +8,18 @@
 #include <cstring>
 #include <string>
 
+#if defined(__x86_64__) || defined(__i386__)
+#define PIKORA_BMP_SSSE3 1
+#include <immintrin.h>
+#else
+#define PIKORA_BMP_SSSE3 0
+#endif
+
 // Decoding runs in stages: file header, info header, bit masks, colour table,
-// then the pixel data straight into the final buffer, one row at a time with a
-// loop chosen once per image. Every read is bounds-checked against the file's
-// bytes and all size arithmetic is 64-bit.
+// then the pixel data, one row at a time with a loop chosen once per image,
+// from the file's bytes into the final buffer. Every read is bounds-checked
+// against the file's bytes, all size arithmetic is 64-bit, and the one size
+// cap is checked before anything is allocated.
 
 namespace pikora {
 namespace {
@@ -230,9 +238,12 @@ private:
 
 using Palette = std::array<std::uint32_t, 256>;
 
-// Runs rowFn(src, dst) for each stored row, bottom-up or top-down. A row whose
-// pixel bytes are cut short is decoded from a zero-padded copy; rows wholly
-// past the end of the data are filled with zeroPixel.
+// Runs rowFn(src, dst) for each row, in the picture's top-down order whichever
+// way the file stores them, and appends the result to the (reserved, empty)
+// pixel buffer. Decoding into a small row that stays in cache and appending it
+// writes each pixel of the final buffer once, without first zeroing it. A row
+// whose pixel bytes are cut short is decoded from a zero-padded copy; rows
+// wholly past the end of the data are zeroPixel.
 template <typename RowFn>
 void decodeRows(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown, unsigned bpp,
                 std::uint32_t zeroPixel, RowFn rowFn)
@@ -241,21 +252,24 @@ void decodeRows(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown, u
     const std::uint64_t height = static_cast<std::uint64_t>(bmp.height);
     const std::uint64_t rowBytes = (width * bpp + 7) / 8;
     const std::uint64_t stride = (width * bpp + 31) / 32 * 4;
-    std::vector<std::uint8_t> scratch;
+    std::vector<std::uint32_t> row(width);
+    std::vector<std::uint8_t> padded;
 
-    for (std::uint64_t r = 0; r < height; ++r) {
-        std::uint32_t* dst = bmp.pixels.data() + (topDown ? r : height - 1 - r) * width;
-        const std::uint64_t offset = r * stride;
+    for (std::uint64_t y = 0; y < height; ++y) {
+        const std::uint64_t stored = topDown ? y : height - 1 - y;
+        const std::uint64_t offset = stored * stride;
         const std::uint64_t available = offset < data.size() ? data.size() - offset : 0;
         if (available >= rowBytes) {
-            rowFn(data.data() + offset, dst);
+            rowFn(data.data() + offset, row.data());
         } else if (available > 0) {
-            scratch.assign(rowBytes, 0);
-            std::memcpy(scratch.data(), data.data() + offset, available);
-            rowFn(scratch.data(), dst);
+            padded.assign(rowBytes, 0);
+            std::memcpy(padded.data(), data.data() + offset, available);
+            rowFn(padded.data(), row.data());
         } else {
-            std::fill(dst, dst + width, zeroPixel);
+            bmp.pixels.insert(bmp.pixels.end(), width, zeroPixel);
+            continue;
         }
+        bmp.pixels.insert(bmp.pixels.end(), row.begin(), row.end());
     }
 }
 
@@ -297,22 +311,48 @@ void decodeIndexed(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown
     }
 }
 
+void row24(const std::uint8_t* s, std::uint32_t* d, int w)
+{
+    int x = 0;
+    // Four pixels from three little-endian words: B0G0R0B1 G1R1B2G2 R2B3G3R3.
+    for (; x + 4 <= w; x += 4, s += 12) {
+        const std::uint32_t a = le32(s), b = le32(s + 4), c = le32(s + 8);
+        d[x] = kOpaque | a;
+        d[x + 1] = kOpaque | a >> 24 | b << 8;
+        d[x + 2] = kOpaque | b >> 16 | c << 16;
+        d[x + 3] = kOpaque | c >> 8;
+    }
+    for (; x < w; ++x, s += 3)
+        d[x] = kOpaque | std::uint32_t(s[2]) << 16 | std::uint32_t(s[1]) << 8 | s[0];
+}
+
+#if PIKORA_BMP_SSSE3
+// One byte shuffle spreads four BGR pixels to BGRX. Each 16-byte load uses 12
+// bytes and stays inside the row's pixel bytes (x + 6 <= w).
+__attribute__((target("ssse3"))) void row24Ssse3(const std::uint8_t* s, std::uint32_t* d, int w)
+{
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(kOpaque));
+    int x = 0;
+    for (; x + 6 <= w; x += 4, s += 12) {
+        const __m128i bgr = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), _mm_or_si128(_mm_shuffle_epi8(bgr, spread), opaque));
+    }
+    row24(s, d + x, w - x);
+}
+#endif
+
 void decode24(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown)
 {
     const int w = bmp.width;
-    decodeRows(data, bmp, topDown, 24, kOpaque, [w](const std::uint8_t* s, std::uint32_t* d) {
-        int x = 0;
-        // Four pixels from three little-endian words: B0G0R0B1 G1R1B2G2 R2B3G3R3.
-        for (; x + 4 <= w; x += 4, s += 12) {
-            const std::uint32_t a = le32(s), b = le32(s + 4), c = le32(s + 8);
-            d[x] = kOpaque | a;
-            d[x + 1] = kOpaque | a >> 24 | b << 8;
-            d[x + 2] = kOpaque | b >> 16 | c << 16;
-            d[x + 3] = kOpaque | c >> 8;
-        }
-        for (; x < w; ++x, s += 3)
-            d[x] = kOpaque | std::uint32_t(s[2]) << 16 | std::uint32_t(s[1]) << 8 | s[0];
-    });
+#if PIKORA_BMP_SSSE3
+    if (__builtin_cpu_supports("ssse3")) {
+        decodeRows(data, bmp, topDown, 24, kOpaque,
+                   [w](const std::uint8_t* s, std::uint32_t* d) { row24Ssse3(s, d, w); });
+        return;
+    }
+#endif
+    decodeRows(data, bmp, topDown, 24, kOpaque, [w](const std::uint8_t* s, std::uint32_t* d) { row24(s, d, w); });
 }
 
 void decodeMasked(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown, unsigned bpp,
@@ -363,8 +403,8 @@ public:
     {
         std::uint32_t* p = m_row + m_x;
         const std::int64_t room = m_w - m_x;
-        if (n <= 8 && room >= 8) { // most runs are short: one fixed-size store
-            for (int i = 0; i < 8; ++i)
+        if (n <= 32 && room >= 32) { // most runs are short: fixed-size stores
+            for (int i = 0; i < 32; ++i)
                 p[i] = colour;
             m_x += n;
             return;
@@ -566,18 +606,21 @@ Bitmap decodeBmp(std::span<const std::uint8_t> bytes, BmpInfo* info, std::int64_
     Bitmap bmp;
     bmp.width = static_cast<int>(width);
     bmp.height = static_cast<int>(height);
-    bmp.pixels.resize(static_cast<std::size_t>(width * height));
+    const auto pixelCount = static_cast<std::size_t>(width * height);
 
     const std::span<const std::uint8_t> data =
         bytes.subspan(std::min<std::size_t>(pixelOffset, bytes.size()));
     switch (compression) {
     case Compression::Rle8:
+        bmp.pixels.resize(pixelCount);
         decodeRle<false>(data, bmp, lut);
         break;
     case Compression::Rle4:
+        bmp.pixels.resize(pixelCount);
         decodeRle<true>(data, bmp, lut);
         break;
     default:
+        bmp.pixels.reserve(pixelCount);
         if (bpp <= 8)
             decodeIndexed(data, bmp, topDown, bpp, lut);
         else if (bpp == 24)
