@@ -10,37 +10,53 @@ namespace pikora {
 
 namespace {
 
-// A message box settles its size only while it is being shown, so it is
-// centred then: left = screen width div 2 - box width div 2, likewise top.
-class CentreOnShow : public QObject {
+// Centred on the whole screen by its outer size: left = screen width div 2 -
+// box width div 2, likewise top.
+class CentredMessageBox : public QMessageBox {
 public:
-    using QObject::QObject;
+    using QMessageBox::QMessageBox;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
+    void showEvent(QShowEvent* event) override
     {
-        if (event->type() == QEvent::Show) {
-            auto* box = static_cast<QWidget*>(watched);
-            const QScreen* screen = box->screen() ? box->screen() : QGuiApplication::primaryScreen();
-            const QRect area = screen->geometry();
-            const QSize size = box->frameGeometry().size();
-            box->move(area.x() + area.width() / 2 - size.width() / 2,
-                      area.y() + area.height() / 2 - size.height() / 2);
-        }
-        return false;
+        QMessageBox::showEvent(event); // settles the box's size
+        centre();
     }
+
+    bool event(QEvent* event) override
+    {
+        // The frame's size is known only once the window manager has framed
+        // the box, which it has by the time the box is activated.
+        if (event->type() == QEvent::WindowActivate && !m_framed) {
+            m_framed = true;
+            centre();
+        }
+        return QMessageBox::event(event);
+    }
+
+private:
+    void centre()
+    {
+        const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+        const QRect area = screen->geometry();
+        const QSize size = frameGeometry().size();
+        const QPoint target(area.x() + area.width() / 2 - size.width() / 2,
+                            area.y() + area.height() / 2 - size.height() / 2);
+        if (frameGeometry().topLeft() != target)
+            move(target);
+    }
+
+    bool m_framed = false;
 };
 
 } // namespace
 
 void ShowMessage(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
+    CentredMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok,
+                          QApplication::activeWindow());
     box.setWindowModality(Qt::ApplicationModal);
     box.setEscapeButton(QMessageBox::Ok);
-    CentreOnShow centre;
-    box.installEventFilter(&centre);
     box.exec();
 }
 

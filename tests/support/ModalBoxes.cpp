@@ -47,6 +47,8 @@ ModalWatcher::~ModalWatcher()
 void ModalWatcher::poll()
 {
     QWidget* modal = QApplication::activeModalWidget();
+    if (m_lastHandled && (!m_lastHandled->isVisible() || m_lastHandled != modal))
+        m_lastHandled = nullptr;
     if (!modal || !modal->isVisible())
         return;
     SeenBox seen;
@@ -66,7 +68,7 @@ void ModalWatcher::poll()
     QPointer<QWidget> guard(modal);
     if (m_action(modal, seen)) {
         m_seen.push_back(seen);
-        m_lastHandled = guard ? modal : nullptr;
+        m_lastHandled = guard;
     }
 }
 

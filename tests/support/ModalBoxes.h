@@ -4,6 +4,7 @@
 
 #include <QMessageBox>
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <QString>
 
@@ -45,7 +46,9 @@ private:
 
     BoxAction m_action;
     std::vector<SeenBox> m_seen;
-    QWidget* m_lastHandled = nullptr;
+    // The modal window last dealt with, until it closes: a dialog that is
+    // shown again later, or a new box at the same address, counts anew.
+    QPointer<QWidget> m_lastHandled;
     class Poller;
     Poller* m_poller = nullptr;
 };
