@@ -1,6 +1,7 @@
 #include "components/Dispatch.h"
 
 #include "components/Application.h"
+#include "content/Errors.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -11,14 +12,7 @@ namespace pikora {
 
 QString errorBoxText(const QString& text)
 {
-    if (text.isEmpty())
-        return text;
-    // Compare whole code points: a character outside the BMP ends in a low
-    // surrogate, which must count as the character it belongs to.
-    const char32_t last = text.toStdU32String().back();
-    if (last <= U'.')
-        return text;
-    return text + QLatin1Char('.');
+    return QString::fromStdString(pikora::errorBoxText(text.toStdString()));
 }
 
 void showErrorBox(const QString& text)

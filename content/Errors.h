@@ -59,4 +59,15 @@ inline std::string cannotOpenText(std::string_view fileName)
     return text;
 }
 
+// The text as the error box shows it (UTF-8): a final "." is added unless the
+// text is empty or already ends in "." or a character with a lower code. The
+// last byte of a multi-byte character is never below 0x80, so looking at the
+// last byte is enough.
+inline std::string errorBoxText(std::string text)
+{
+    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.')
+        text += '.';
+    return text;
+}
+
 } // namespace pikora

@@ -44,15 +44,6 @@ struct Result {
     std::string text; // what was found, or the error as the user would see it
 };
 
-// The error box ends a text with a full stop unless it already ends in one
-// or in a character below it.
-std::string asShown(std::string text)
-{
-    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.')
-        text += '.';
-    return text;
-}
-
 std::string describe(const pikora::Bitmap& bitmap, const pikora::BmpInfo& info)
 {
     if (bitmap.isEmpty())
@@ -99,7 +90,7 @@ Result check(const ContentFile& file)
         case Kind::Clip: return checkClip(file.name);
         }
     } catch (const pikora::Exception& e) {
-        return {Result::Failed, asShown(e.what())};
+        return {Result::Failed, pikora::errorBoxText(e.what())};
     }
     return {Result::Failed, {}};
 }
@@ -129,7 +120,7 @@ int decodeToPpm(const char* fileName, const char* outName)
     try {
         bitmap = pikora::loadPicture(fileName);
     } catch (const pikora::Exception& e) {
-        std::cout << asShown(e.what()) << '\n';
+        std::cout << pikora::errorBoxText(e.what()) << '\n';
         return 1;
     }
     std::string ppm = "P6\n" + std::to_string(bitmap.width) + " " + std::to_string(bitmap.height) + "\n255\n";
