@@ -1,0 +1,105 @@
+#include "components/BitBtn.h"
+
+#include <QDialog>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace pikora {
+
+TBitBtn::TBitBtn(QWidget* parent)
+    : QPushButton(parent)
+{
+    connect(this, &QPushButton::clicked, this, [this] {
+        if (m_modalResult == mrNone)
+            return;
+        if (auto* dialog = qobject_cast<QDialog*>(window()))
+            dialog->done(m_modalResult);
+    });
+}
+
+void TBitBtn::setKind(TBitBtnKind kind)
+{
+    m_kind = kind;
+    setIcon(kind == bkOK ? style()->standardIcon(QStyle::SP_DialogOkButton, nullptr, this) : QIcon());
+    update();
+}
+
+void TBitBtn::setMargin(int margin)
+{
+    m_margin = margin;
+    update();
+}
+
+void TBitBtn::setSpacing(int spacing)
+{
+    m_spacing = spacing;
+    update();
+}
+
+TBitBtn::Layout TBitBtn::layout() const
+{
+    const QSize client = size();
+    const QSize glyph = icon().isNull() ? QSize() : iconSize();
+    const QFontMetrics metrics(font());
+    const QSize caption(text().isEmpty() ? 0 : metrics.horizontalAdvance(text()), metrics.height());
+
+    // Glyph left of the caption, both centred vertically.
+    int margin = m_margin;
+    int spacing = glyph.isEmpty() || caption.width() == 0 ? 0 : m_spacing;
+    if (margin == -1) {
+        if (spacing == -1) {
+            margin = (client.width() - glyph.width() - caption.width()) / 3;
+            spacing = margin;
+        } else {
+            margin = (client.width() - (glyph.width() + spacing + caption.width()) + 1) / 2;
+        }
+    } else if (spacing == -1) {
+        spacing = (client.width() - (margin + glyph.width()) - caption.width()) / 2;
+    }
+    Layout result;
+    result.glyph = QRect(QPoint(margin, (client.height() - glyph.height() + 1) / 2), glyph);
+    result.caption = QRect(QPoint(margin + glyph.width() + spacing, (client.height() - caption.height() + 1) / 2),
+                           caption);
+    return result;
+}
+
+QRect TBitBtn::glyphRect() const
+{
+    return layout().glyph;
+}
+
+QRect TBitBtn::captionRect() const
+{
+    return layout().caption;
+}
+
+void TBitBtn::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    painter.drawControl(QStyle::CE_PushButtonBevel, option);
+
+    Layout parts = layout();
+    if (isDown() || isChecked()) {
+        const QPoint shift(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+                           style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+        parts.glyph.translate(shift);
+        parts.caption.translate(shift);
+    }
+    if (!parts.glyph.isEmpty()) {
+        const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
+        painter.drawPixmap(parts.glyph.topLeft(), icon().pixmap(parts.glyph.size(), devicePixelRatio(), mode));
+    }
+    painter.drawItemText(parts.caption, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, palette(),
+                         isEnabled(), text(), QPalette::ButtonText);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+} // namespace pikora
