@@ -1,16 +1,22 @@
 #pragma once
+// The world-view window: a picture and a read-only text, both read once at
+// start-up.
 
+#include "components/DialogForm.h"
 #include "ui_Unit4.h"
 
-#include <QDialog>
-
-class TForm4 : public QDialog {
+class TForm4 : public pikora::TDialogForm {
     Q_OBJECT
 
 public:
     explicit TForm4(QWidget* parent = nullptr);
 
     Ui::TForm4 ui;
+
+    void FormCreate();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
 
 extern TForm4* Form4;
