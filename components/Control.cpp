@@ -1,6 +1,7 @@
 #include "components/Control.h"
 
 #include <QEvent>
+#include <QMouseEvent>
 #include <iterator>
 
 #include <algorithm>
@@ -63,6 +64,30 @@ void TControl::resizeEvent(QResizeEvent* event)
 void TControl::Realign()
 {
     alignControls(this, alignMargins());
+}
+
+void TControl::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_pressed = true;
+    event->accept();
+}
+
+void TControl::mouseReleaseEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (event->button() != Qt::LeftButton || !m_pressed)
+        return;
+    m_pressed = false;
+    if (rect().contains(event->position().toPoint()))
+        emit OnClick();
+}
+
+void TControl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // Its release runs nothing: two quick clicks are one click.
+    m_pressed = false;
+    event->accept();
 }
 
 void alignControls(QWidget* parent, const QMargins& margins)

@@ -3,6 +3,9 @@
 // windows are designed: docked to an edge, filling the rest, or placed freely.
 // A parent re-applies the alignment of its children whenever its size or a
 // child's size or visibility changes.
+//
+// A press and release of the left button inside the component is a click;
+// a release outside it, and the second press of a double-click, are not.
 
 #include <QMargins>
 #include <QWidget>
@@ -25,15 +28,22 @@ public:
     // Re-applies the alignment of this control's children.
     void Realign();
 
+signals:
+    void OnClick();
+
 protected:
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
     // The area children are aligned in, relative to this control.
     virtual QMargins alignMargins() const { return {}; }
 
 private:
     TAlign m_align = alNone;
+    bool m_pressed = false;
 };
 
 // Places the aligned children of parent inside parent's rectangle less margins:

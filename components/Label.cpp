@@ -4,7 +4,6 @@
 
 #include <QEvent>
 #include <QFontMetrics>
-#include <QMouseEvent>
 #include <QPainter>
 
 namespace pikora {
@@ -59,28 +58,7 @@ void TLabel::paintEvent(QPaintEvent*)
     painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_caption);
 }
 
-void TLabel::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_pressed = true;
-    event->accept();
-}
 
-void TLabel::mouseReleaseEvent(QMouseEvent* event)
-{
-    event->accept();
-    if (event->button() != Qt::LeftButton || !m_pressed)
-        return;
-    m_pressed = false;
-    if (rect().contains(event->position().toPoint()))
-        emit OnClick();
-}
 
-void TLabel::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    // The second press of a double-click is no click.
-    m_pressed = false;
-    event->accept();
-}
 
 } // namespace pikora

@@ -27,15 +27,10 @@ public:
     bool AutoSize() const { return m_autoSize; }
     void setAutoSize(bool autoSize);
 
-signals:
-    void OnClick();
 
 protected:
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void fitToText();
@@ -43,7 +38,6 @@ private:
     QString m_caption;
     QColor m_fontColor;
     bool m_autoSize = true;
-    bool m_pressed = false;
 };
 
 } // namespace pikora

@@ -2,7 +2,6 @@
 
 #include "components/SystemColors.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 namespace pikora {
@@ -102,28 +101,7 @@ void TPanel::paintEvent(QPaintEvent*)
     }
 }
 
-void TPanel::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_pressed = true;
-    event->accept();
-}
 
-void TPanel::mouseReleaseEvent(QMouseEvent* event)
-{
-    event->accept();
-    if (event->button() != Qt::LeftButton || !m_pressed)
-        return;
-    m_pressed = false;
-    if (rect().contains(event->position().toPoint()))
-        emit OnClick();
-}
 
-void TPanel::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    // The second press of a double-click is no click: its release runs nothing.
-    m_pressed = false;
-    event->accept();
-}
 
 } // namespace pikora

@@ -39,15 +39,10 @@ public:
     QColor FontColor() const { return m_fontColor; }
     void setFontColor(const QColor& color);
 
-signals:
-    void OnClick();
 
 protected:
     QMargins alignMargins() const override;
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void bevelsChanged();
@@ -58,7 +53,6 @@ private:
     int m_bevelWidth = 1;
     QColor m_color;
     QColor m_fontColor;
-    bool m_pressed = false;
 };
 
 } // namespace pikora
