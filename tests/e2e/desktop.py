@@ -105,6 +105,12 @@ class Picture:
                     hits += 1
         return hits / total
 
+    def share_where(self, test):
+        """The share of pixels whose (r, g, b) passes test."""
+        data = self.data
+        hits = sum(1 for i in range(0, len(data), 3) if test(data[i], data[i + 1], data[i + 2]))
+        return hits / (self.width * self.height)
+
     def save(self, path):
         header = f"P6\n{self.width} {self.height}\n255\n".encode()
         run("convert", "ppm:-", path, input=header + self.data)

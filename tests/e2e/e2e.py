@@ -247,6 +247,15 @@ class Run:
         if (x - l, y - t) != (left, top):
             self.problem(f"{what} is at {x - l},{y - t}, not at {left},{top}")
 
+    def expect_icon(self, box, error, what):
+        """An error box carries the error icon (a red disc); the farewell and
+        how-to-play boxes carry none, nor anything red."""
+        red = self.desk.grab(box).share_where(lambda r, g, b: r > 180 and g < 90 and b < 90)
+        if error and red < 0.005:
+            self.problem(f"{what} shows no error icon")
+        if not error and red > 0:
+            self.problem(f"{what} shows an icon")
+
     def problem(self, text):
         log(f"PROBLEM: {text}")
         self.problems.append(text)
@@ -365,6 +374,7 @@ def play_story(run, recorder):
         raise Failure("the main window went away before the farewell was dismissed")
     desk.save(desk.screenshot(), "story-farewell.png")
     run.expect_centred(box, "the farewell box")
+    run.expect_icon(box, False, "the farewell box")
     desk.key(box, "Return")
     code = program.wait_exit(5)
     if code != 0:
@@ -499,6 +509,7 @@ def help_windows(run, main):
     time.sleep(0.2)
     desk.save(desk.screenshot(), "story-how-to-play.png")
     run.expect_centred(box, "the how-to-play box")
+    run.expect_icon(box, False, "the how-to-play box")
     desk.key(box, "Escape")
     desk.wait_no_window(BOX)
     log("help: the how-to-play box titled PIKORA!; Escape closed it")
@@ -506,6 +517,7 @@ def help_windows(run, main):
     desk.click(help_window, 60, 108)  # バージョン情報
     about = desk.wait_window(ABOUT)
     time.sleep(0.3)
+    run.expect_centred(about, "the version window, opened for the first time,")
     expect_about(run, about, "story-about", picture="ver.bmp")
     desk.key(about, "Return")
     desk.wait_no_window(ABOUT)
@@ -676,7 +688,9 @@ def play_with_missing_files(run, recorder):
         box = desk.wait_window(BOX, timeout=15)
         if desk.windows(MAIN):
             raise Failure(f"the main window is shown while the start-up error for {name} is open")
+        time.sleep(0.2)
         desk.save(desk.screenshot(), f"missing-start-{name[:-4]}.png")
+        run.expect_icon(box, True, f"the start-up error box for {name}")
         desk.key(box, "Return")
         desk.wait_no_window(BOX, window=box)
     main = run.main_window(program)
@@ -686,7 +700,9 @@ def play_with_missing_files(run, recorder):
     def next_with_error(what):
         clicked = main.click_next()
         box = desk.wait_window(BOX)
+        time.sleep(0.2)
         desk.save(desk.screenshot(), f"missing-{what}-box.png")
+        run.expect_icon(box, True, f"the error box of {what}")
         desk.key(box, "Return")
         desk.wait_no_window(BOX)
         return clicked
