@@ -1,5 +1,6 @@
 #include "ui/Unit1.h"
 
+#include "components/BorderIcons.h"
 #include "components/Dispatch.h"
 #include "components/Design.h"
 #include "components/Image.h"
@@ -63,9 +64,7 @@ TForm1::~TForm1() = default;
 
 void TForm1::FormCreate()
 {
-    // Without the system menu the title bar has no menu and no minimise,
-    // maximise or close buttons; the window stays sizeable.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    removeSystemMenu(this);
     FrameFlag = false;
 }
 
