@@ -641,6 +641,12 @@ def close_request(run):
         main = run.main_window(program)
         hints = desk.motif_hints(main.id)
         log(f"close request: _MOTIF_WM_HINTS {hints}")
+        # Decorations are asked for: title, border and resize handle, but no
+        # window menu and no minimise or maximise button.
+        MWM_HINTS_DECORATIONS, MWM_DECOR_MENU, MWM_DECOR_MINIMIZE, MWM_DECOR_MAXIMIZE = 2, 0x10, 0x20, 0x40
+        if (not hints or not hints[0] & MWM_HINTS_DECORATIONS
+                or hints[2] & (MWM_DECOR_MENU | MWM_DECOR_MINIMIZE | MWM_DECOR_MAXIMIZE)):
+            raise Failure(f"the main window's Motif hints {hints} allow a window menu or buttons")
         main.click_next()
         time.sleep(0.6)
         desk.request_close(main.id)
