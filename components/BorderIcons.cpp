@@ -14,16 +14,21 @@ namespace pikora {
 
 namespace {
 
+xcb_connection_t* x11Connection()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
 // Qt asks an X11 window manager only to withhold the close, minimise and
 // maximise functions for such a window; some managers then still draw a
 // window-menu button. The Motif hints can say "title and border only", which
 // they honour, so the hints are rewritten whenever Qt has made the window.
 void requestTitleOnlyDecorations(QWidget* window)
 {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
         return;
-    xcb_connection_t* connection = x11->connection();
     constexpr char name[] = "_MOTIF_WM_HINTS";
     xcb_intern_atom_reply_t* atom =
         xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
@@ -62,6 +67,22 @@ protected:
 };
 
 } // namespace
+
+std::optional<QPoint> clientPositionOnScreen(const QWidget* window)
+{
+    xcb_connection_t* connection = x11Connection();
+    if (!connection || !window->internalWinId())
+        return std::nullopt;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
+        connection, xcb_translate_coordinates(connection, xcb_window_t(window->internalWinId()), screen->root, 0, 0),
+        nullptr);
+    if (!reply)
+        return std::nullopt;
+    const QPoint position(reply->dst_x, reply->dst_y);
+    std::free(reply);
+    return position;
+}
 
 void removeSystemMenu(QWidget* window)
 {

@@ -1,5 +1,6 @@
 #include "components/DialogForm.h"
 
+#include "components/BorderIcons.h"
 #include "components/SystemColors.h"
 
 #include <QApplication>
@@ -83,9 +84,18 @@ void TDialogForm::hideEvent(QHideEvent* event)
         const QMargins frame = frameMarginsOf(this);
         if (!frame.isNull())
             m_frame = frame;
-        m_lastPosition = geometry().topLeft() - QPoint(m_frame.left(), m_frame.top());
+        const QPoint client = m_clientOnScreen.value_or(geometry().topLeft());
+        m_lastPosition = client - QPoint(m_frame.left(), m_frame.top());
+        m_clientOnScreen.reset();
     }
     QDialog::hideEvent(event);
+}
+
+void TDialogForm::moveEvent(QMoveEvent* event)
+{
+    if (isVisible())
+        m_clientOnScreen = clientPositionOnScreen(this);
+    QDialog::moveEvent(event);
 }
 
 QPoint TDialogForm::designedPosition() const

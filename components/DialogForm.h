@@ -38,6 +38,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     QPoint designedPosition() const;
@@ -47,6 +48,7 @@ private:
     QColor m_color;
     // The frame's position when the window was last hidden, and the frame.
     std::optional<QPoint> m_lastPosition;
+    std::optional<QPoint> m_clientOnScreen; // as the X server last had it
     QMargins m_frame;
 };
 
