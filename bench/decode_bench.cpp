@@ -18,6 +18,7 @@
 // into a long-running program does; --memory=reused leaves glibc's sliding
 // threshold alone, which soon recycles the previous iteration's pages.
 
+#include "bench/Flags.h"
 #include "components/Image.h"
 #include "content/Bmp.h"
 
@@ -258,22 +259,6 @@ bool checkAgreement(const Fixture& f)
         ok = ok && d == 0;
     }
     return ok;
-}
-
-// Takes --name=value off the command line, leaving the rest for the library.
-std::string takeFlag(int& argc, char** argv, std::string_view name, std::string fallback)
-{
-    const std::string prefix = "--" + std::string(name) + "=";
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], prefix.c_str(), prefix.size()) == 0) {
-            std::string value = argv[i] + prefix.size();
-            for (int j = i; j + 1 < argc; ++j)
-                argv[j] = argv[j + 1];
-            --argc;
-            return value;
-        }
-    }
-    return fallback;
 }
 
 } // namespace

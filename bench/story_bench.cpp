@@ -10,6 +10,7 @@
 // exports it) the "real-output" variants go through the program's own
 // QAudioSink output as well, which adds the server's round trips.
 
+#include "bench/Flags.h"
 #include "app/Fonts.h"
 #include "components/Application.h"
 #include "components/Image.h"
@@ -121,21 +122,6 @@ void voiceOpen(benchmark::State& state, Output output)
     }
     player->Close();
     QCoreApplication::processEvents();
-}
-
-std::string takeFlag(int& argc, char** argv, const std::string& name, std::string fallback)
-{
-    const std::string prefix = "--" + name + "=";
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], prefix.c_str(), prefix.size()) == 0) {
-            std::string value = argv[i] + prefix.size();
-            for (int j = i; j + 1 < argc; ++j)
-                argv[j] = argv[j + 1];
-            --argc;
-            return value;
-        }
-    }
-    return fallback;
 }
 
 bool copyStory(const QString& from, const QString& to)
