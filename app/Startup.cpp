@@ -20,6 +20,15 @@ void createWindows(TApplication& application)
     application.CreateForm(Form4);
 }
 
+void destroyWindows(TApplication& application)
+{
+    application.DestroyForms();
+    Form1 = nullptr;
+    Form2 = nullptr;
+    AboutBox = nullptr;
+    Form4 = nullptr;
+}
+
 int run(TApplication& application)
 {
     QApplication::setStyle(QStringLiteral("Fusion"));
@@ -30,11 +39,7 @@ int run(TApplication& application)
     createWindows(application);
     Form1->show();
     application.exec();
-    application.DestroyForms();
-    Form1 = nullptr;
-    Form2 = nullptr;
-    AboutBox = nullptr;
-    Form4 = nullptr;
+    destroyWindows(application);
     return 0;
 }
 

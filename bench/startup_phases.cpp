@@ -13,6 +13,7 @@
 // what is theirs.
 
 #include "app/Fonts.h"
+#include "app/Startup.h"
 #include "components/Application.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
@@ -108,10 +109,6 @@ int main(int argc, char** argv)
     QTimer::singleShot(5000, &application, &QCoreApplication::quit);
     application.exec();
     phases.print();
-    application.DestroyForms();
-    Form1 = nullptr;
-    Form2 = nullptr;
-    AboutBox = nullptr;
-    Form4 = nullptr;
+    pikora::destroyWindows(application);
     return 0;
 }
