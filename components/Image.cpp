@@ -13,6 +13,14 @@ QImage toImage(Bitmap&& bitmap)
 {
     if (bitmap.isEmpty())
         return {};
+    if (bitmap.format == Bitmap::Format::Indexed8) {
+        using Indices = decltype(bitmap.indices);
+        auto* indices = new Indices(std::move(bitmap.indices));
+        QImage image(indices->data(), bitmap.width, bitmap.height, qsizetype(bitmap.stride), QImage::Format_Indexed8,
+                     [](void* p) { delete static_cast<Indices*>(p); }, indices);
+        image.setColorTable(QList<QRgb>(bitmap.colours.begin(), bitmap.colours.begin() + bitmap.colourCount));
+        return image;
+    }
     auto* pixels = new std::vector<std::uint32_t>(std::move(bitmap.pixels));
     return QImage(reinterpret_cast<uchar*>(pixels->data()), bitmap.width, bitmap.height,
                   qsizetype(bitmap.width) * 4, QImage::Format_RGB32,
@@ -33,6 +41,7 @@ void TImage::setStretch(bool stretch)
 void TImage::setPicture(QImage picture)
 {
     m_picture = std::move(picture);
+    m_drawn.clear();
     update();
 }
 
@@ -56,12 +65,11 @@ void TImage::paintEvent(QPaintEvent*)
     if (m_picture.isNull())
         return;
     QPainter painter(this);
-    // Scene pictures are usually larger than the window: filter, don't drop pixels.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (m_stretch)
-        painter.drawImage(rect(), m_picture);
-    else
-        painter.drawImage(0, 0, m_picture);
+    // Scene pictures are usually larger than the window: filtered, not
+    // dropping pixels, once per picture and size.
+    const qreal dpr = devicePixelRatioF();
+    painter.drawImage(QPoint(0, 0), m_stretch ? m_drawn.stretched(m_picture, m_picture.rect(), size(), dpr)
+                                              : m_drawn.clipped(m_picture, size(), dpr));
 }
 
 } // namespace pikora

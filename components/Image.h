@@ -4,6 +4,7 @@
 // corner and clipped. An empty picture draws nothing.
 
 #include "components/Control.h"
+#include "components/PictureCache.h"
 
 #include <QImage>
 #include <QString>
@@ -40,6 +41,7 @@ protected:
 
 private:
     QImage m_picture;
+    PictureCache m_drawn;
     bool m_stretch = false;
 };
 

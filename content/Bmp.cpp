@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #if defined(__x86_64__) || defined(__i386__)
 #define PIKORA_BMP_SSSE3 1
@@ -240,19 +241,20 @@ using Palette = std::array<std::uint32_t, 256>;
 
 // Runs rowFn(src, dst) for each row, in the picture's top-down order whichever
 // way the file stores them, and appends the result to the (reserved, empty)
-// pixel buffer. Decoding into a small row that stays in cache and appending it
-// writes each pixel of the final buffer once, without first zeroing it. A row
-// whose pixel bytes are cut short is decoded from a zero-padded copy; rows
-// wholly past the end of the data are zeroPixel.
-template <typename RowFn>
-void decodeRows(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown, unsigned bpp,
-                std::uint32_t zeroPixel, RowFn rowFn)
+// buffer, outStride elements a row. Decoding into a small row that stays in
+// cache and appending it writes each element of the final buffer once,
+// without first zeroing it. A row whose pixel bytes are cut short is decoded
+// from a zero-padded copy; rows wholly past the end of the data are zero.
+template <typename Out, typename RowFn>
+void decodeRows(std::span<const std::uint8_t> data, Out& out, const Bitmap& bmp, std::size_t outStride,
+                bool topDown, unsigned bpp, typename Out::value_type zero, RowFn rowFn)
 {
+    using T = typename Out::value_type;
     const std::uint64_t width = static_cast<std::uint64_t>(bmp.width);
     const std::uint64_t height = static_cast<std::uint64_t>(bmp.height);
     const std::uint64_t rowBytes = (width * bpp + 7) / 8;
     const std::uint64_t stride = (width * bpp + 31) / 32 * 4;
-    std::vector<std::uint32_t> row(width);
+    std::vector<T> row(outStride, zero); // the padding past width stays zero
     std::vector<std::uint8_t> padded;
 
     for (std::uint64_t y = 0; y < height; ++y) {
@@ -266,48 +268,63 @@ void decodeRows(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown, u
             std::memcpy(padded.data(), data.data() + offset, available);
             rowFn(padded.data(), row.data());
         } else {
-            bmp.pixels.insert(bmp.pixels.end(), width, zeroPixel);
+            out.insert(out.end(), outStride, zero);
             continue;
         }
-        bmp.pixels.insert(bmp.pixels.end(), row.begin(), row.end());
+        out.insert(out.end(), row.begin(), row.end());
     }
 }
 
-void decodeIndexed(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown, unsigned bpp,
-                   const Palette& lut)
+// Index rows of 1, 2 or 4 bits a pixel spread to a byte a pixel, a whole
+// source byte at a time through a table of its 8, 4 or 2 indices.
+template <unsigned Bpp>
+struct Spread {
+    static constexpr unsigned perByte = 8 / Bpp;
+    using Word = std::conditional_t<Bpp == 1, std::uint64_t, std::uint16_t>;
+    static constexpr std::array<Word, 256> table = [] {
+        std::array<Word, 256> t {};
+        for (unsigned b = 0; b < 256; ++b)
+            for (unsigned k = 0; k < perByte; ++k) // first pixel in the high bits, stored first
+                t[b] |= Word((b >> (8 - Bpp * (k + 1))) & ((1u << Bpp) - 1)) << (8 * k);
+        return t;
+    }();
+
+    static void row(const std::uint8_t* s, std::uint8_t* d, int w)
+    {
+        int x = 0;
+        for (; x + int(perByte) <= w; x += perByte, ++s)
+            std::memcpy(d + x, &table[*s], sizeof(Word)); // little-endian: byte k is pixel k
+        for (unsigned k = 0; x < w; ++x, ++k)
+            d[x] = std::uint8_t((*s >> (8 - Bpp * (k + 1))) & ((1u << Bpp) - 1));
+    }
+};
+
+void decodeIndexed(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown, unsigned bpp)
 {
     const int w = bmp.width;
     switch (bpp) {
     case 1:
-        decodeRows(data, bmp, topDown, bpp, lut[0], [&](const std::uint8_t* s, std::uint32_t* d) {
-            int x = 0;
-            for (; x + 8 <= w; x += 8) {
-                const unsigned b = s[x >> 3];
-                for (int k = 0; k < 8; ++k)
-                    d[x + k] = lut[(b >> (7 - k)) & 1];
-            }
-            for (; x < w; ++x)
-                d[x] = lut[(s[x >> 3] >> (7 - (x & 7))) & 1];
-        });
+        decodeRows(data, bmp.indices, bmp, bmp.stride, topDown, bpp, 0,
+                                 [w](const std::uint8_t* s, std::uint8_t* d) { Spread<1>::row(s, d, w); });
         break;
     case 4:
-        decodeRows(data, bmp, topDown, bpp, lut[0], [&](const std::uint8_t* s, std::uint32_t* d) {
-            int x = 0;
-            for (; x + 2 <= w; x += 2) {
-                const unsigned b = s[x >> 1];
-                d[x] = lut[b >> 4];
-                d[x + 1] = lut[b & 0x0F];
-            }
-            if (x < w)
-                d[x] = lut[s[x >> 1] >> 4];
-        });
+        decodeRows(data, bmp.indices, bmp, bmp.stride, topDown, bpp, 0,
+                                 [w](const std::uint8_t* s, std::uint8_t* d) { Spread<4>::row(s, d, w); });
         break;
-    default:
-        decodeRows(data, bmp, topDown, bpp, lut[0], [&](const std::uint8_t* s, std::uint32_t* d) {
-            for (int x = 0; x < w; ++x)
-                d[x] = lut[s[x]];
-        });
+    default: {
+        // A byte a pixel already: the file's rows are copied as they stand.
+        const std::size_t stride = (std::size_t(w) + 3) / 4 * 4; // same rounding in the file
+        const std::size_t height = std::size_t(bmp.height);
+        for (std::size_t y = 0; y < height; ++y) {
+            const std::size_t offset = (topDown ? y : height - 1 - y) * stride;
+            const std::size_t available = offset < data.size() ? data.size() - offset : 0;
+            const std::size_t present = std::min(available, std::size_t(w));
+            if (present > 0)
+                bmp.indices.insert(bmp.indices.end(), data.data() + offset, data.data() + offset + present);
+            bmp.indices.insert(bmp.indices.end(), stride - present, 0);
+        }
         break;
+    }
     }
 }
 
@@ -347,12 +364,13 @@ void decode24(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown)
     const int w = bmp.width;
 #if PIKORA_BMP_SSSE3
     if (__builtin_cpu_supports("ssse3")) {
-        decodeRows(data, bmp, topDown, 24, kOpaque,
+        decodeRows(data, bmp.pixels, bmp, w, topDown, 24, kOpaque,
                    [w](const std::uint8_t* s, std::uint32_t* d) { row24Ssse3(s, d, w); });
         return;
     }
 #endif
-    decodeRows(data, bmp, topDown, 24, kOpaque, [w](const std::uint8_t* s, std::uint32_t* d) { row24(s, d, w); });
+    decodeRows(data, bmp.pixels, bmp, w, topDown, 24, kOpaque,
+               [w](const std::uint8_t* s, std::uint32_t* d) { row24(s, d, w); });
 }
 
 void decodeMasked(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown, unsigned bpp,
@@ -360,7 +378,7 @@ void decodeMasked(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown,
 {
     const int w = bmp.width;
     if (bpp == 32 && masks[0] == 0x00FF0000u && masks[1] == 0x0000FF00u && masks[2] == 0x000000FFu) {
-        decodeRows(data, bmp, topDown, 32, kOpaque, [w](const std::uint8_t* s, std::uint32_t* d) {
+        decodeRows(data, bmp.pixels, bmp, w, topDown, 32, kOpaque, [w](const std::uint8_t* s, std::uint32_t* d) {
             for (int x = 0; x < w; ++x, s += 4)
                 d[x] = kOpaque | le32(s);
         });
@@ -368,7 +386,7 @@ void decodeMasked(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown,
     }
     const Channel red(masks[0], 16), green(masks[1], 8), blue(masks[2], 0);
     if (bpp == 16) { // 16-bit masks are at most 16 bits wide, so every channel has a table
-        decodeRows(data, bmp, topDown, 16, kOpaque, [&](const std::uint8_t* s, std::uint32_t* d) {
+        decodeRows(data, bmp.pixels, bmp, w, topDown, 16, kOpaque, [&](const std::uint8_t* s, std::uint32_t* d) {
             for (int x = 0; x < w; ++x, s += 2) {
                 const std::uint32_t v = le16(s);
                 d[x] = kOpaque | red(v) | green(v) | blue(v);
@@ -376,7 +394,7 @@ void decodeMasked(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown,
         });
         return;
     }
-    decodeRows(data, bmp, topDown, 32, kOpaque, [&](const std::uint8_t* s, std::uint32_t* d) {
+    decodeRows(data, bmp.pixels, bmp, w, topDown, 32, kOpaque, [&](const std::uint8_t* s, std::uint32_t* d) {
         for (int x = 0; x < w; ++x, s += 4) {
             const std::uint32_t v = le32(s);
             d[x] = kOpaque | red(v) | green(v) | blue(v);
@@ -384,44 +402,82 @@ void decodeMasked(std::span<const std::uint8_t> data, Bitmap& bmp, bool topDown,
     });
 }
 
-// Writes run-length pixels in the stream's order (bottom row first) and fills
-// every pixel the stream skips or never reaches with palette entry 0. Only
-// the pixels ahead of the cursor in its row may be written early (by the
-// short-run fast path); the cursor reaches them later and writes them again.
+// Writes run-length indices in the stream's order (bottom row first) into
+// an uninitialised buffer, and fills every pixel the stream skips or never
+// reaches, and each row's padding, with index 0. Only the pixels ahead of the
+// cursor in its row may be written early (by the short-run fast path); the
+// cursor reaches them later and writes them again, or clears them as it
+// leaves the row.
 class RleCanvas {
 public:
-    RleCanvas(Bitmap& bmp, std::uint32_t background)
-        : m_pixels(bmp.pixels.data()), m_w(bmp.width), m_h(bmp.height), m_background(background)
+    explicit RleCanvas(Bitmap& bmp)
+        : m_pixels(bmp.indices.data()), m_w(bmp.width), m_h(bmp.height), m_stride(std::int64_t(bmp.stride))
         , m_row(rowPtr(0))
     {
     }
 
     bool done() const { return m_y >= m_h; }
 
-    // n copies of one colour; the part past the row's end is dropped.
-    void run(std::int64_t n, std::uint32_t colour)
+    // The bulk of a stream: a sequence of encoded runs that fit in the row,
+    // handled with the cursor in registers and fixed-size stores of the run's
+    // repeating pattern, 32 bytes at a time. Returns where the sequence ends.
+    template <bool Four>
+    std::size_t encodedRuns(const std::uint8_t* s, std::size_t i, std::size_t n)
     {
-        std::uint32_t* p = m_row + m_x;
+        std::uint8_t* const row = m_row;
+        const std::uint8_t* p = s + i;
+        const std::uint8_t* const end = s + n;
+        const std::int64_t w = m_w;
+        std::int64_t x = m_x;
+        while (end - p >= 2) {
+            const unsigned count = p[0];
+            const std::int64_t span = (std::int64_t(count) + 31) & ~std::int64_t(31);
+            if (count == 0 || x + span > w)
+                break;
+            const unsigned value = p[1];
+            const std::uint64_t pattern = Four ? 0x0001000100010001ull * ((value >> 4) | (value & 0x0F) << 8)
+                                               : 0x0101010101010101ull * value;
+            std::uint8_t* d = row + x;
+            for (std::int64_t k = 0; k < span; k += 32) {
+#if defined(__SSE2__)
+                const __m128i wide = _mm_set1_epi64x(static_cast<long long>(pattern));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + k), wide);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + k + 16), wide);
+#else
+                for (int b = 0; b < 32; b += 8)
+                    std::memcpy(d + k + b, &pattern, 8);
+#endif
+            }
+            x += count;
+            p += 2;
+        }
+        m_x = x;
+        return std::size_t(p - s);
+    }
+
+    // n copies of one index; the part past the row's end is dropped.
+    void run(std::int64_t n, std::uint8_t index)
+    {
+        std::uint8_t* p = m_row + m_x;
         const std::int64_t room = m_w - m_x;
-        if (n <= 32 && room >= 32) { // most runs are short: fixed-size stores
-            for (int i = 0; i < 32; ++i)
-                p[i] = colour;
+        if (n <= 32 && room >= 32) { // most runs are short: one fixed-size store
+            std::memset(p, index, 32);
             m_x += n;
             return;
         }
         const std::int64_t k = std::min(n, room);
-        std::fill(p, p + k, colour);
+        std::memset(p, index, std::size_t(k));
         m_x += k;
     }
 
-    // n pixels given by pixelAt(i); the part past the row's end is dropped.
-    template <typename PixelAt>
-    void put(std::int64_t n, PixelAt pixelAt)
+    // n indices given by indexAt(i); the part past the row's end is dropped.
+    template <typename IndexAt>
+    void put(std::int64_t n, IndexAt indexAt)
     {
-        std::uint32_t* p = m_row + m_x;
+        std::uint8_t* p = m_row + m_x;
         const std::int64_t k = std::min(n, m_w - m_x);
         for (std::int64_t i = 0; i < k; ++i)
-            p[i] = pixelAt(i);
+            p[i] = indexAt(i);
         m_x += k;
     }
 
@@ -432,15 +488,15 @@ public:
     void finish() { moveTo(0, m_h); }
 
 private:
-    std::uint32_t* rowPtr(std::int64_t y) const { return m_pixels + (m_h - 1 - y) * m_w; }
+    std::uint8_t* rowPtr(std::int64_t y) const { return m_pixels + (m_h - 1 - y) * m_stride; }
 
-    void fillRow(std::int64_t y, std::int64_t from, std::int64_t to)
+    void clear(std::int64_t y, std::int64_t from, std::int64_t to)
     {
         if (from < to)
-            std::fill(rowPtr(y) + from, rowPtr(y) + to, m_background);
+            std::memset(rowPtr(y) + from, 0, std::size_t(to - from));
     }
 
-    // Moves the cursor forward, filling what it passes over.
+    // Moves the cursor forward, clearing what it passes over.
     void moveTo(std::int64_t x, std::int64_t y)
     {
         if (m_y >= m_h)
@@ -450,13 +506,13 @@ private:
             x = 0;
         }
         if (y == m_y) {
-            fillRow(m_y, m_x, x);
+            clear(m_y, m_x, x);
         } else {
-            fillRow(m_y, m_x, m_w);
+            clear(m_y, m_x, m_stride);
             for (std::int64_t r = m_y + 1; r < y; ++r)
-                fillRow(r, 0, m_w);
+                clear(r, 0, m_stride);
             if (y < m_h)
-                fillRow(y, 0, x);
+                clear(y, 0, x);
         }
         m_x = x;
         m_y = y;
@@ -464,11 +520,11 @@ private:
             m_row = rowPtr(y);
     }
 
-    std::uint32_t* m_pixels;
+    std::uint8_t* m_pixels;
     std::int64_t m_w;
     std::int64_t m_h;
-    std::uint32_t m_background;
-    std::uint32_t* m_row;
+    std::int64_t m_stride;
+    std::uint8_t* m_row;
     std::int64_t m_x = 0;
     std::int64_t m_y = 0;
 };
@@ -478,25 +534,28 @@ private:
 // padded to a 16-bit boundary. A stream that ends early or runs past the image
 // just stops there.
 template <bool Four>
-void decodeRle(std::span<const std::uint8_t> data, Bitmap& bmp, const Palette& lut)
+void decodeRle(std::span<const std::uint8_t> data, Bitmap& bmp)
 {
-    RleCanvas canvas(bmp, lut[0]);
+    RleCanvas canvas(bmp);
     const std::uint8_t* s = data.data();
     const std::size_t n = data.size();
     std::size_t i = 0;
-    while (!canvas.done() && n - i >= 2) {
+    while (!canvas.done()) {
+        i = canvas.encodedRuns<Four>(s, i, n);
+        if (n - i < 2)
+            break;
         const unsigned count = s[i];
         const unsigned value = s[i + 1];
         i += 2;
         if (count > 0) {
             if constexpr (Four) {
-                const std::uint32_t hi = lut[value >> 4], lo = lut[value & 0x0F];
+                const auto hi = std::uint8_t(value >> 4), lo = std::uint8_t(value & 0x0F);
                 if (hi == lo)
                     canvas.run(count, hi);
                 else
                     canvas.put(count, [hi, lo](std::int64_t k) { return (k & 1) ? lo : hi; });
             } else {
-                canvas.run(count, lut[value]);
+                canvas.run(count, std::uint8_t(value));
             }
             continue;
         }
@@ -516,10 +575,10 @@ void decodeRle(std::span<const std::uint8_t> data, Bitmap& bmp, const Palette& l
             if constexpr (Four) {
                 canvas.put(std::min<std::int64_t>(value, std::int64_t(present) * 2), [&](std::int64_t k) {
                     const unsigned b = run[k >> 1];
-                    return lut[(k & 1) ? (b & 0x0F) : (b >> 4)];
+                    return std::uint8_t((k & 1) ? (b & 0x0F) : (b >> 4));
                 });
             } else {
-                canvas.put(std::int64_t(present), [&](std::int64_t k) { return lut[run[k]]; });
+                canvas.put(std::int64_t(present), [&](std::int64_t k) { return run[k]; });
             }
             if (present < bytes)
                 break;
@@ -606,28 +665,31 @@ Bitmap decodeBmp(std::span<const std::uint8_t> bytes, BmpInfo* info, std::int64_
     Bitmap bmp;
     bmp.width = static_cast<int>(width);
     bmp.height = static_cast<int>(height);
-    const auto pixelCount = static_cast<std::size_t>(width * height);
 
     const std::span<const std::uint8_t> data =
         bytes.subspan(std::min<std::size_t>(pixelOffset, bytes.size()));
-    switch (compression) {
-    case Compression::Rle8:
-        bmp.pixels.resize(pixelCount);
-        decodeRle<false>(data, bmp, lut);
-        break;
-    case Compression::Rle4:
-        bmp.pixels.resize(pixelCount);
-        decodeRle<true>(data, bmp, lut);
-        break;
-    default:
-        bmp.pixels.reserve(pixelCount);
-        if (bpp <= 8)
-            decodeIndexed(data, bmp, topDown, bpp, lut);
-        else if (bpp == 24)
+    if (bpp <= 8) {
+        bmp.format = Bitmap::Format::Indexed8;
+        bmp.colours = lut;
+        bmp.colourCount = 1 << bpp;
+        bmp.stride = static_cast<std::size_t>((width + 3) / 4 * 4);
+        const auto size = bmp.stride * static_cast<std::size_t>(height);
+        if (compression == Compression::Rgb) {
+            bmp.indices.reserve(size);
+            decodeIndexed(data, bmp, topDown, bpp);
+        } else {
+            bmp.indices.resize(size);
+            if (compression == Compression::Rle8)
+                decodeRle<false>(data, bmp);
+            else
+                decodeRle<true>(data, bmp);
+        }
+    } else {
+        bmp.pixels.reserve(static_cast<std::size_t>(width * height));
+        if (bpp == 24)
             decode24(data, bmp, topDown);
         else
             decodeMasked(data, bmp, topDown, bpp, masks);
-        break;
     }
 
     if (info) {
@@ -641,6 +703,20 @@ Bitmap decodeBmp(std::span<const std::uint8_t> bytes, BmpInfo* info, std::int64_
         info->paletteSize = paletteSize;
     }
     return bmp;
+}
+
+std::vector<std::uint32_t> rgb32Pixels(const Bitmap& bitmap)
+{
+    if (bitmap.format == Bitmap::Format::Rgb32)
+        return bitmap.pixels;
+    std::vector<std::uint32_t> out;
+    out.reserve(std::size_t(bitmap.width) * std::size_t(bitmap.height));
+    for (int y = 0; y < bitmap.height; ++y) {
+        const std::uint8_t* row = bitmap.indices.data() + std::size_t(y) * bitmap.stride;
+        for (int x = 0; x < bitmap.width; ++x)
+            out.push_back(bitmap.colours[row[x]]);
+    }
+    return out;
 }
 
 } // namespace pikora

@@ -1,5 +1,6 @@
 // libFuzzer target: the BMP decoder. Any input either decodes to a complete,
-// opaque picture of the size its info reports, or raises one of the two
+// opaque picture of the size its info reports, in the layout its depth calls
+// for, or raises one of the two
 // decoding errors; anything else (a crash, a sanitizer report, another
 // exception, a broken invariant) is a finding.
 
@@ -26,18 +27,41 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const pikora::EInvalidGraphic&) {
         return 0;
     }
+    using Format = pikora::Bitmap::Format;
     if (size == 0) {
-        if (!bitmap.isEmpty() || !bitmap.pixels.empty())
+        if (!bitmap.isEmpty() || !bitmap.pixels.empty() || !bitmap.indices.empty())
             std::abort();
         return 0;
     }
     if (bitmap.width != info.width || bitmap.height != info.height || bitmap.width <= 0
         || bitmap.height <= 0 || bitmap.width > kFuzzMaxSide || bitmap.height > kFuzzMaxSide)
         std::abort();
-    if (bitmap.pixels.size() != std::size_t(bitmap.width) * std::size_t(bitmap.height))
+    const std::size_t w = std::size_t(bitmap.width), h = std::size_t(bitmap.height);
+    if (bitmap.format != (info.bitsPerPixel <= 8 ? Format::Indexed8 : Format::Rgb32))
         std::abort();
-    for (const std::uint32_t pixel : bitmap.pixels)
-        if ((pixel >> 24) != 0xFF)
+    if (bitmap.format == Format::Indexed8) {
+        if (!bitmap.pixels.empty() || bitmap.stride != (w + 3) / 4 * 4 || bitmap.indices.size() != bitmap.stride * h)
             std::abort();
+        for (const std::uint32_t colour : bitmap.colours)
+            if ((colour >> 24) != 0xFF)
+                std::abort();
+        // Row padding is never left as whatever the file held there.
+        for (std::size_t y = 0; y < h; ++y)
+            for (std::size_t x = w; x < bitmap.stride; ++x)
+                if (bitmap.indices[y * bitmap.stride + x] != 0)
+                    std::abort();
+        // Only the indices the depth can express.
+        const unsigned limit = 1u << info.bitsPerPixel;
+        for (std::size_t y = 0; y < h; ++y)
+            for (std::size_t x = 0; x < w; ++x)
+                if (bitmap.indices[y * bitmap.stride + x] >= limit)
+                    std::abort();
+    } else {
+        if (!bitmap.indices.empty() || bitmap.pixels.size() != w * h)
+            std::abort();
+        for (const std::uint32_t pixel : bitmap.pixels)
+            if ((pixel >> 24) != 0xFF)
+                std::abort();
+    }
     return 0;
 }

@@ -83,6 +83,7 @@ void TForm1::Panel2Click()
     StepCount = 0;
     Timer1->setInterval(0);
     m_drawnFrame = nullptr;
+    m_drawnFrameCache.clear();
     ui.Image2->hide();
     ui.Image1->show();
     ui.Image1->LoadFromFile(QStringLiteral("start.bmp"));
@@ -175,10 +176,12 @@ void TForm1::paintEvent(QPaintEvent* event)
     if (!m_drawnFrame)
         return;
     QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     // A plain stretched copy of the whole source, without aspect correction,
     // over the area measured now.
-    painter.drawImage(sceneArea(), m_drawnFrame->Canvas(), QRect(QPoint(0, 0), m_drawnFrameSource));
+    const QRect area = sceneArea();
+    painter.drawImage(area.topLeft(), m_drawnFrameCache.stretched(m_drawnFrame->Canvas(),
+                                                                  QRect(QPoint(0, 0), m_drawnFrameSource),
+                                                                  area.size(), devicePixelRatioF()));
 }
 
 bool TForm1::event(QEvent* event)

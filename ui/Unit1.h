@@ -2,6 +2,7 @@
 // The main window: the scene picture above the bar of Back, Help, Exit and
 // Next, the story sequence and the ending animation.
 
+#include "components/PictureCache.h"
 #include "ui_Unit1.h"
 
 #include <QWidget>
@@ -52,6 +53,7 @@ private:
     // ticks shows it again instead of a blank area.
     pikora::TImage* m_drawnFrame = nullptr;
     QSize m_drawnFrameSource;
+    pikora::PictureCache m_drawnFrameCache;
 };
 
 extern TForm1* Form1;

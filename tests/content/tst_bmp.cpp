@@ -145,14 +145,14 @@ QString describe(const pikora::BmpInfo& info)
 }
 
 // The first pixel where two pictures differ, as a readable message.
-QString firstDifference(const pikora::Bitmap& got, const Ppm& want)
+QString firstDifference(const std::vector<std::uint32_t>& got, const Ppm& want)
 {
     for (int i = 0; i < want.width * want.height; ++i)
-        if (got.pixels[std::size_t(i)] != want.pixels[std::size_t(i)])
+        if (got[std::size_t(i)] != want.pixels[std::size_t(i)])
             return QStringLiteral("pixel (%1, %2) is %3, expected %4")
                 .arg(i % want.width)
                 .arg(i / want.width)
-                .arg(got.pixels[std::size_t(i)], 8, 16, QLatin1Char('0'))
+                .arg(got[std::size_t(i)], 8, 16, QLatin1Char('0'))
                 .arg(want.pixels[std::size_t(i)], 8, 16, QLatin1Char('0'));
     return {};
 }
@@ -231,8 +231,13 @@ void TestBmp::fixtures()
     QVERIFY(want.ok);
     QCOMPARE(bitmap.width, want.width);
     QCOMPARE(bitmap.height, want.height);
-    QCOMPARE(bitmap.pixels.size(), want.pixels.size());
-    const QString difference = firstDifference(bitmap, want);
+    // Indexed files stay indexed; the colours are the same either way.
+    QCOMPARE(bitmap.format, found.bitsPerPixel <= 8 ? pikora::Bitmap::Format::Indexed8 : pikora::Bitmap::Format::Rgb32);
+    const std::vector<std::uint32_t> pixels = pikora::rgb32Pixels(bitmap);
+    QCOMPARE(pixels.size(), want.pixels.size());
+    for (int y = 0; y < want.height; y += std::max(1, want.height - 1))
+        QCOMPARE(bitmap.pixel(want.width - 1, y), pixels[std::size_t(y * want.width + want.width - 1)]);
+    const QString difference = firstDifference(pixels, want);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
     QCOMPARE(describe(found), info);
     QCOMPARE(found.width, want.width);
@@ -260,6 +265,7 @@ void TestBmp::emptyInputIsTheEmptyPicture()
     QCOMPARE(bitmap.width, 0);
     QCOMPARE(bitmap.height, 0);
     QVERIFY(bitmap.pixels.empty());
+    QVERIFY(bitmap.indices.empty());
 }
 
 void TestBmp::sizeCap_data()
@@ -296,8 +302,9 @@ void TestBmp::sizeCap()
     QCOMPARE(bitmap.width, width);
     QCOMPARE(bitmap.height, std::abs(height));
     // No pixel data at all: every pixel is palette entry 0.
-    QVERIFY(std::all_of(bitmap.pixels.begin(), bitmap.pixels.end(),
-                        [](std::uint32_t p) { return p == 0xFF112233u; }));
+    const std::vector<std::uint32_t> pixels = pikora::rgb32Pixels(bitmap);
+    QCOMPARE(pixels.size(), std::size_t(width) * std::size_t(std::abs(height)));
+    QVERIFY(std::all_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p == 0xFF112233u; }));
 }
 
 // Every prefix of a good file either fails with the stream error (it ends in
@@ -319,7 +326,7 @@ void TestBmp::cutAtEveryLength()
     QFETCH(QString, name);
     const QByteArray full = readAll(fixturePath(name + QStringLiteral(".bmp")));
     pikora::BmpInfo info;
-    const pikora::Bitmap whole = pikora::decodeBmp(bytesOf(full), &info);
+    const std::vector<std::uint32_t> whole = pikora::rgb32Pixels(pikora::decodeBmp(bytesOf(full), &info));
     const auto offset = qFromLittleEndian<quint32>(full.constData() + 10);
     // Where the headers, masks and colour table end, from the file itself.
     const auto headerSize = qFromLittleEndian<quint32>(full.constData() + 14);
@@ -333,15 +340,16 @@ void TestBmp::cutAtEveryLength()
     int previousKept = -1;
     for (qsizetype length = 1; length < full.size(); ++length) {
         const QByteArray cut = full.left(length);
-        pikora::Bitmap part;
-        const QString error = errorOf([&] { part = pikora::decodeBmp(bytesOf(cut)); });
+        pikora::Bitmap decoded;
+        const QString error = errorOf([&] { decoded = pikora::decodeBmp(bytesOf(cut)); });
         if (length < tableEnd) {
             QVERIFY2(error == kStreamRead, qPrintable(QStringLiteral("%1 bytes: %2").arg(length).arg(error)));
             continue;
         }
         QVERIFY2(error.isEmpty(), qPrintable(QStringLiteral("%1 bytes: %2").arg(length).arg(error)));
-        QCOMPARE(part.width, whole.width);
-        QCOMPARE(part.height, whole.height);
+        QCOMPARE(decoded.width, info.width);
+        QCOMPARE(decoded.height, info.height);
+        const std::vector<std::uint32_t> part = pikora::rgb32Pixels(decoded);
         // What a pixel turns into when its bytes are missing: decode the file
         // with every pixel byte zeroed.
         QByteArray blank = full;
@@ -349,29 +357,29 @@ void TestBmp::cutAtEveryLength()
             std::fill(blank.begin() + offset, blank.end(), '\0');
         else
             blank.truncate(offset);
-        const pikora::Bitmap empty = pikora::decodeBmp(bytesOf(blank));
+        const std::vector<std::uint32_t> empty = pikora::rgb32Pixels(pikora::decodeBmp(bytesOf(blank)));
         int kept = 0;
-        for (std::size_t i = 0; i < part.pixels.size(); ++i) {
-            if (part.pixels[i] == whole.pixels[i]) {
+        for (std::size_t i = 0; i < part.size(); ++i) {
+            if (part[i] == whole[i]) {
                 ++kept;
                 continue;
             }
             if (rle) {
-                QVERIFY2(part.pixels[i] == empty.pixels[i],
+                QVERIFY2(part[i] == empty[i],
                          qPrintable(QStringLiteral("%1 bytes: pixel %2 is neither kept nor entry 0").arg(length).arg(i)));
                 continue;
             }
             // Uncompressed: this pixel's bytes must reach past the cut.
             const int bpp = info.bitsPerPixel;
-            const qsizetype stride = (qsizetype(whole.width) * bpp + 31) / 32 * 4;
-            const qsizetype x = qsizetype(i) % whole.width;
-            const qsizetype row = qsizetype(i) / whole.width;
-            const qsizetype stored = info.topDown ? row : whole.height - 1 - row;
+            const qsizetype stride = (qsizetype(info.width) * bpp + 31) / 32 * 4;
+            const qsizetype x = qsizetype(i) % info.width;
+            const qsizetype row = qsizetype(i) / info.width;
+            const qsizetype stored = info.topDown ? row : info.height - 1 - row;
             const qsizetype lastByte = offset + stored * stride + (x * bpp + bpp - 1) / 8;
             QVERIFY2(lastByte >= length,
                      qPrintable(QStringLiteral("%1 bytes: pixel %2 changed though its bytes are there").arg(length).arg(i)));
             if (offset + stored * stride + x * bpp / 8 >= length)
-                QVERIFY2(part.pixels[i] == empty.pixels[i],
+                QVERIFY2(part[i] == empty[i],
                          qPrintable(QStringLiteral("%1 bytes: missing pixel %2 is not zero").arg(length).arg(i)));
         }
         QVERIFY2(kept >= previousKept, qPrintable(QStringLiteral("%1 bytes keep fewer pixels").arg(length)));

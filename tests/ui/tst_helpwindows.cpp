@@ -101,6 +101,11 @@ public:
     QString path(const QString& name) const { return m_dir.filePath(name); }
     void write(const QString& name, const QByteArray& bytes) const { test::writeBytes(path(name), bytes); }
     void picture(const QString& name, QSize size) const { writeBmp(path(name), halves(size)); }
+    // The same as an 8-bit file.
+    void indexedPicture(const QString& name, QSize size) const
+    {
+        writeBmp(path(name), halves(size).convertToFormat(QImage::Format_Indexed8));
+    }
     void remove(const QString& name) const { QFile::remove(path(name)); }
 
     // The files the help windows read, with small contents.
@@ -574,18 +579,25 @@ private slots:
     void versionPictureIsStretched_data()
     {
         QTest::addColumn<QSize>("size");
-        QTest::newRow("1 x 1") << QSize(1, 1);
-        QTest::newRow("73 x 65") << QSize(73, 65);
-        QTest::newRow("300 x 200") << QSize(300, 200);
-        QTest::newRow("2000 x 10") << QSize(2000, 10);
-        QTest::newRow("7 x 900") << QSize(7, 900);
+        QTest::addColumn<bool>("indexed");
+        QTest::newRow("1 x 1") << QSize(1, 1) << false;
+        QTest::newRow("73 x 65") << QSize(73, 65) << false;
+        QTest::newRow("300 x 200") << QSize(300, 200) << false;
+        QTest::newRow("2000 x 10") << QSize(2000, 10) << false;
+        QTest::newRow("7 x 900") << QSize(7, 900) << false;
+        QTest::newRow("8-bit, 300 x 200") << QSize(300, 200) << true;
+        QTest::newRow("8-bit, 7 x 900") << QSize(7, 900) << true;
     }
 
     void versionPictureIsStretched()
     {
         QFETCH(QSize, size);
+        QFETCH(bool, indexed);
         Folder folder;
-        folder.picture(QStringLiteral("ver.bmp"), size);
+        if (indexed)
+            folder.indexedPicture(QStringLiteral("ver.bmp"), size);
+        else
+            folder.picture(QStringLiteral("ver.bmp"), size);
         ModalWatcher watcher;
         TAboutBox about;
         QVERIFY(watcher.seen().empty());
@@ -601,16 +613,23 @@ private slots:
     void worldPictureIsClippedNotScaled_data()
     {
         QTest::addColumn<QSize>("size");
-        QTest::newRow("larger, clipped") << QSize(400, 300);
-        QTest::newRow("smaller, background around") << QSize(100, 50);
-        QTest::newRow("exact") << QSize(305, 209);
+        QTest::addColumn<bool>("indexed");
+        QTest::newRow("larger, clipped") << QSize(400, 300) << false;
+        QTest::newRow("smaller, background around") << QSize(100, 50) << false;
+        QTest::newRow("exact") << QSize(305, 209) << false;
+        QTest::newRow("8-bit, larger, clipped") << QSize(400, 300) << true;
+        QTest::newRow("8-bit, smaller") << QSize(100, 50) << true;
     }
 
     void worldPictureIsClippedNotScaled()
     {
         QFETCH(QSize, size);
+        QFETCH(bool, indexed);
         Folder folder;
-        folder.picture(QStringLiteral("s_1.bmp"), size);
+        if (indexed)
+            folder.indexedPicture(QStringLiteral("s_1.bmp"), size);
+        else
+            folder.picture(QStringLiteral("s_1.bmp"), size);
         folder.write(QStringLiteral("v_1.txt"), "");
         TForm4 form;
         const QImage picture = halves(size);
@@ -680,6 +699,7 @@ private slots:
             }
             QVERIFY(opaque > 0);
             QVERIFY2(matching * 10 >= opaque * 9, qPrintable(button->objectName()));
+
         }
 
         // BitBtn1: glyph and caption centred together, 4 pixels apart.

@@ -92,8 +92,18 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
-        for (const auto& [name, colour] : kPictures)
-            test::writeSolidBmp(path(name), 16, 10, colour);
+        for (const auto& [name, colour] : kPictures) {
+            // The title and the ending's frames as 8-bit files, which stay
+            // indexed once loaded; the scenes as 24-bit files.
+            if (name == "start.bmp" || name == "1.bmp" || name == "2.bmp") {
+                QImage indexed(16, 10, QImage::Format_Indexed8);
+                indexed.setColorTable({QColor(1, 2, 3).rgb(), colour.rgb()});
+                indexed.fill(1);
+                QVERIFY(indexed.save(path(name), "BMP"));
+            } else {
+                test::writeSolidBmp(path(name), 16, 10, colour);
+            }
+        }
         for (const QString& clip : kClips)
             test::writeToneWav(path(clip), 300);
         m_previousDir = QDir::currentPath();
@@ -149,6 +159,8 @@ private slots:
             // Both frames are loaded, though neither component is shown.
             QCOMPARE(f.ui.Image1->Picture().pixelColor(0, 0), kPictures.at("1.bmp"));
             QCOMPARE(f.ui.Image2->Picture().pixelColor(0, 0), kPictures.at("2.bmp"));
+            // 8-bit files are held at a byte a pixel.
+            QCOMPARE(f.ui.Image1->Picture().format(), QImage::Format_Indexed8);
         }
     }
 

@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -124,8 +125,9 @@ int decodeToPpm(const char* fileName, const char* outName)
         return 1;
     }
     std::string ppm = "P6\n" + std::to_string(bitmap.width) + " " + std::to_string(bitmap.height) + "\n255\n";
-    ppm.reserve(ppm.size() + bitmap.pixels.size() * 3);
-    for (const std::uint32_t p : bitmap.pixels) {
+    const std::vector<std::uint32_t> pixels = pikora::rgb32Pixels(bitmap);
+    ppm.reserve(ppm.size() + pixels.size() * 3);
+    for (const std::uint32_t p : pixels) {
         ppm += static_cast<char>(p >> 16);
         ppm += static_cast<char>(p >> 8);
         ppm += static_cast<char>(p);
