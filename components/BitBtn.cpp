@@ -6,6 +6,28 @@
 #include <QStylePainter>
 
 namespace pikora {
+namespace {
+
+// The OK glyph is Qt's own built-in picture, taken directly: asking the style
+// for it first searches the desktop's icon theme, which costs about 5 ms at
+// start-up and makes the glyph vary with the theme.
+QIcon okGlyph(const QStyle* style, const QWidget* widget)
+{
+    static const QIcon glyph = [] {
+        QIcon icon;
+        for (const int size : {16, 32, 128}) {
+            const QImage image(QStringLiteral(":/qt-project.org/styles/commonstyle/images/standardbutton-ok-%1.png")
+                                   .arg(size),
+                               "PNG");
+            if (!image.isNull())
+                icon.addPixmap(QPixmap::fromImage(image));
+        }
+        return icon;
+    }();
+    return glyph.isNull() ? style->standardIcon(QStyle::SP_DialogOkButton, nullptr, widget) : glyph;
+}
+
+} // namespace
 
 TBitBtn::TBitBtn(QWidget* parent)
     : QPushButton(parent)
@@ -21,7 +43,7 @@ TBitBtn::TBitBtn(QWidget* parent)
 void TBitBtn::setKind(TBitBtnKind kind)
 {
     m_kind = kind;
-    setIcon(kind == bkOK ? style()->standardIcon(QStyle::SP_DialogOkButton, nullptr, this) : QIcon());
+    setIcon(kind == bkOK ? okGlyph(style(), this) : QIcon());
     update();
 }
 

@@ -26,7 +26,7 @@ public:
     explicit TBitBtn(QWidget* parent = nullptr);
 
     TBitBtnKind Kind() const { return m_kind; }
-    // bkOK takes the platform's standard OK glyph.
+    // bkOK takes the standard OK glyph.
     void setKind(TBitBtnKind kind);
     int Margin() const { return m_margin; }
     void setMargin(int margin);

@@ -700,6 +700,11 @@ private slots:
             QVERIFY(opaque > 0);
             QVERIFY2(matching * 10 >= opaque * 9, qPrintable(button->objectName()));
 
+            // Qt's own check mark, whatever the desktop's icon theme says.
+            const QImage builtIn(QStringLiteral(":/qt-project.org/styles/commonstyle/images/standardbutton-ok-16.png"));
+            QVERIFY(!builtIn.isNull());
+            QCOMPARE(button->icon().pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                     builtIn.convertToFormat(QImage::Format_ARGB32_Premultiplied));
         }
 
         // BitBtn1: glyph and caption centred together, 4 pixels apart.
