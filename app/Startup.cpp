@@ -13,13 +13,35 @@
 
 namespace pikora {
 
-void createWindows(TApplication& application)
+void prepareApplication(const StartupProbe& probe)
 {
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    // Naming the format spares QIcon from probing, which loads every image
+    // format plug-in (half a megabyte and a millisecond) to identify a PNG.
+    QApplication::setWindowIcon(QPixmap::fromImage(QImage(QStringLiteral(":/resources/icon.png"), "PNG")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("pikora"));
+    if (probe)
+        probe("style_and_icon");
+    substituteDesignFonts();
+    if (probe)
+        probe("font_families");
+}
+
+void createWindows(TApplication& application, const StartupProbe& probe)
+{
+    const auto done = [&probe](const char* step) {
+        if (probe)
+            probe(step);
+    };
     application.SetTitle(QStringLiteral("PIKORA!"));
     application.CreateForm(Form1);
+    done("main_window");
     application.CreateForm(Form2);
+    done("help_window");
     application.CreateForm(AboutBox);
+    done("version_window");
     application.CreateForm(Form4);
+    done("world_window");
 }
 
 void destroyWindows(TApplication& application)
@@ -33,13 +55,7 @@ void destroyWindows(TApplication& application)
 
 int run(TApplication& application)
 {
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    // Naming the format spares QIcon from probing, which loads every image
-    // format plug-in (half a megabyte and a millisecond) to identify a PNG.
-    QApplication::setWindowIcon(QPixmap::fromImage(QImage(QStringLiteral(":/resources/icon.png"), "PNG")));
-    QGuiApplication::setDesktopFileName(QStringLiteral("pikora"));
-    substituteDesignFonts();
-
+    prepareApplication();
     createWindows(application);
     Form1->show();
     application.exec();

@@ -6,13 +6,11 @@
 //
 //   pikora-bench-startup-phases      (from the story folder, under an X server)
 //
-// The steps are repeated here rather than called through run() so that each
-// window's creation is timed on its own; keep them in step with Startup.cpp.
-// The Fusion style's OK icon and the first Japanese text measurement are also
-// timed on their own before the windows, so the windows' figures show only
-// what is theirs.
+// The steps are the program's own (prepareApplication, createWindows), told
+// apart by their probe. The first Japanese text measurement is also timed on
+// its own before the windows, so the windows' figures show only what is
+// theirs.
 
-#include "app/Fonts.h"
 #include "app/Startup.h"
 #include "components/Application.h"
 #include "ui/Unit1.h"
@@ -22,8 +20,6 @@
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QIcon>
-#include <QStyle>
 #include <QTimer>
 #include <QWindow>
 
@@ -68,33 +64,15 @@ int main(int argc, char** argv)
     Phases phases;
     pikora::TApplication application(argc, argv);
     phases.mark("application");
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/icon.png")));
-    QGuiApplication::setDesktopFileName(QStringLiteral("pikora"));
-    phases.mark("style_and_icon");
-    pikora::substituteDesignFonts();
-    phases.mark("font_families");
-    {
-        const QIcon ok = QApplication::style()->standardIcon(QStyle::SP_DialogOkButton);
-        (void)ok.availableSizes();
-    }
-    phases.mark("ok_glyph_lookup");
+    const auto probe = [&phases](const char* step) { phases.mark(step); };
+    pikora::prepareApplication(probe);
     {
         QFont font(QStringLiteral("System"));
         font.setPixelSize(13);
         (void)QFontMetrics(font).horizontalAdvance(QStringLiteral("次→ ヘルプ 終了 ←戻る"));
     }
     phases.mark("first_text");
-
-    application.SetTitle(QStringLiteral("PIKORA!"));
-    application.CreateForm(Form1);
-    phases.mark("main_window");
-    application.CreateForm(Form2);
-    phases.mark("help_window");
-    application.CreateForm(AboutBox);
-    phases.mark("version_window");
-    application.CreateForm(Form4);
-    phases.mark("world_window");
+    pikora::createWindows(application, probe);
     Form1->show();
     phases.mark("show");
 
