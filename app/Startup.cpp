@@ -2,13 +2,13 @@
 
 #include "app/Fonts.h"
 #include "components/Application.h"
+#include "components/Image.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
 
 #include <QIcon>
-#include <QImage>
 #include <QPixmap>
 
 namespace pikora {
@@ -16,9 +16,7 @@ namespace pikora {
 void prepareApplication(const StartupProbe& probe)
 {
     QApplication::setStyle(QStringLiteral("Fusion"));
-    // Naming the format spares QIcon from probing, which loads every image
-    // format plug-in (half a megabyte and a millisecond) to identify a PNG.
-    QApplication::setWindowIcon(QPixmap::fromImage(QImage(QStringLiteral(":/resources/icon.png"), "PNG")));
+    QApplication::setWindowIcon(QPixmap::fromImage(readBuiltInPng(QStringLiteral(":/resources/icon.png"))));
     QGuiApplication::setDesktopFileName(QStringLiteral("pikora"));
     if (probe)
         probe("style_and_icon");

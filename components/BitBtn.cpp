@@ -1,5 +1,7 @@
 #include "components/BitBtn.h"
 
+#include "components/Image.h"
+
 #include <QDialog>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -16,9 +18,8 @@ QIcon okGlyph(const QStyle* style, const QWidget* widget)
     static const QIcon glyph = [] {
         QIcon icon;
         for (const int size : {16, 32, 128}) {
-            const QImage image(QStringLiteral(":/qt-project.org/styles/commonstyle/images/standardbutton-ok-%1.png")
-                                   .arg(size),
-                               "PNG");
+            const QImage image = readBuiltInPng(
+                QStringLiteral(":/qt-project.org/styles/commonstyle/images/standardbutton-ok-%1.png").arg(size));
             if (!image.isNull())
                 icon.addPixmap(QPixmap::fromImage(image));
         }

@@ -3,6 +3,7 @@
 #include "components/SystemColors.h"
 #include "content/Picture.h"
 
+#include <QImageReader>
 #include <QPainter>
 
 #include <memory>
@@ -27,6 +28,13 @@ QImage toImage(Bitmap&& bitmap)
                   [](void* p) { delete static_cast<std::vector<std::uint32_t>*>(p); }, pixels);
 }
 
+QImage readBuiltInPng(const QString& path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
 TImage::TImage(QWidget* parent)
     : TControl(parent)
 {
@@ -41,7 +49,6 @@ void TImage::setStretch(bool stretch)
 void TImage::setPicture(QImage picture)
 {
     m_picture = std::move(picture);
-    m_drawn.clear();
     update();
 }
 
@@ -65,11 +72,12 @@ void TImage::paintEvent(QPaintEvent*)
     if (m_picture.isNull())
         return;
     QPainter painter(this);
-    // Scene pictures are usually larger than the window: filtered, not
-    // dropping pixels, once per picture and size.
-    const qreal dpr = devicePixelRatioF();
-    painter.drawImage(QPoint(0, 0), m_stretch ? m_drawn.stretched(m_picture, m_picture.rect(), size(), dpr)
-                                              : m_drawn.clipped(m_picture, size(), dpr));
+    // Scene pictures are usually larger than the window: filter, don't drop pixels.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (m_stretch)
+        painter.drawImage(rect(), m_picture);
+    else
+        painter.drawImage(0, 0, m_picture);
 }
 
 } // namespace pikora

@@ -4,7 +4,6 @@
 // corner and clipped. An empty picture draws nothing.
 
 #include "components/Control.h"
-#include "components/PictureCache.h"
 
 #include <QImage>
 #include <QString>
@@ -15,6 +14,11 @@ struct Bitmap;
 
 // Wraps a decoded bitmap as a drawable image without copying its pixels.
 QImage toImage(Bitmap&& bitmap);
+
+// Reads a PNG built into the program or Qt. QImage's own loading first loads
+// every image-format plug-in to ask whether it reads PNG (half a megabyte of
+// code, a millisecond); we know the format.
+QImage readBuiltInPng(const QString& path);
 
 class TImage : public TControl {
     Q_OBJECT
@@ -41,7 +45,6 @@ protected:
 
 private:
     QImage m_picture;
-    PictureCache m_drawn;
     bool m_stretch = false;
 };
 

@@ -83,7 +83,8 @@ void TForm1::Panel2Click()
     StepCount = 0;
     Timer1->setInterval(0);
     m_drawnFrame = nullptr;
-    m_drawnFrameCache.clear();
+    for (PictureCache& cache : m_drawnFrames)
+        cache.clear();
     ui.Image2->hide();
     ui.Image1->show();
     ui.Image1->LoadFromFile(QStringLiteral("start.bmp"));
@@ -179,9 +180,17 @@ void TForm1::paintEvent(QPaintEvent* event)
     // A plain stretched copy of the whole source, without aspect correction,
     // over the area measured now.
     const QRect area = sceneArea();
-    painter.drawImage(area.topLeft(), m_drawnFrameCache.stretched(m_drawnFrame->Canvas(),
-                                                                  QRect(QPoint(0, 0), m_drawnFrameSource),
-                                                                  area.size(), devicePixelRatioF()));
+    const QImage& source = m_drawnFrame->Canvas();
+    const QRect sourceRect(QPoint(0, 0), m_drawnFrameSource);
+    // A kept copy is never larger than the frame itself would be at 32 bits:
+    // enlarged frames (a maximised window) are filtered on every draw instead.
+    if (qint64(area.width()) * area.height() <= qint64(sourceRect.width()) * sourceRect.height()) {
+        PictureCache& drawn = m_drawnFrames[m_drawnFrame == ui.Image1 ? 0 : 1];
+        painter.drawImage(area.topLeft(), drawn.stretched(source, sourceRect, area.size(), devicePixelRatioF()));
+    } else {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(area, source, sourceRect);
+    }
 }
 
 bool TForm1::event(QEvent* event)

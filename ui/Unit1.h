@@ -53,7 +53,9 @@ private:
     // ticks shows it again instead of a blank area.
     pikora::TImage* m_drawnFrame = nullptr;
     QSize m_drawnFrameSource;
-    pikora::PictureCache m_drawnFrameCache;
+    // The ending alternates two frames once a second: each is stretched once
+    // and then only copied, instead of filtered anew on every tick.
+    pikora::PictureCache m_drawnFrames[2];
 };
 
 extern TForm1* Form1;

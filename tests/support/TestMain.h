@@ -2,7 +2,7 @@
 // main() for widget tests: the program's own application object, title,
 // style and fonts, so that what a test sees is what a user sees.
 
-#include "app/Fonts.h"
+#include "app/Startup.h"
 #include "components/Application.h"
 
 #include <QTest>
@@ -12,8 +12,7 @@
     {                                                                               \
         pikora::TApplication application(argc, argv);                               \
         application.SetTitle(QStringLiteral("PIKORA!"));                            \
-        QApplication::setStyle(QStringLiteral("Fusion"));                           \
-        pikora::substituteDesignFonts();                                            \
+        pikora::prepareApplication();                                               \
         TestClass test;                                                             \
         return QTest::qExec(&test, argc, argv);                                     \
     }

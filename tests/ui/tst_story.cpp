@@ -318,6 +318,43 @@ private slots:
         }
     }
 
+    // Frames larger than the scene area are drawn from a kept, stretched copy:
+    // a new picture, a new size or a repaint must never show a stale one.
+    void largeFramesNeverShowAStaleCopy()
+    {
+        TForm1& f = form();
+        const auto writeFrame = [this](const char* name, QColor colour) {
+            QImage frame(640, 400, QImage::Format_Indexed8);
+            frame.setColorTable({colour.rgb()});
+            frame.fill(0);
+            QVERIFY(frame.save(path(name), "BMP"));
+        };
+        writeFrame("1.bmp", QColor(200, 10, 10));
+        writeFrame("2.bmp", QColor(10, 200, 10));
+        next(7);
+        for (const QColor expected : {QColor(200, 10, 10), QColor(10, 200, 10), QColor(200, 10, 10)}) {
+            tick();
+            QCOMPARE(sceneColour(), expected);
+            f.repaint();
+            QCOMPARE(sceneColour(), expected);
+        }
+        f.resize(250, 180);
+        QCOMPARE(sceneColour(), QColor(200, 10, 10));
+        const QImage shot = f.grab().toImage();
+        for (QPoint p : {QPoint(0, 0), QPoint(249, 0), QPoint(0, 154), QPoint(249, 154)})
+            QCOMPARE(shot.pixelColor(p), QColor(200, 10, 10));
+
+        // A second pass with other files: the same sizes, other pictures.
+        back();
+        writeFrame("1.bmp", QColor(10, 10, 200));
+        writeFrame("2.bmp", QColor(200, 200, 10));
+        next(7);
+        tick(); // FrameFlag was true: this tick draws frame 2
+        QCOMPARE(sceneColour(), QColor(200, 200, 10));
+        tick();
+        QCOMPARE(sceneColour(), QColor(10, 10, 200));
+    }
+
     void framePhaseCarriesAcrossPasses()
     {
         TForm1& f = form();
