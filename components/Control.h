@@ -28,6 +28,11 @@ public:
     // Re-applies the alignment of this control's children.
     void Realign();
 
+    // Called once its window's design has been applied in full (positions,
+    // fonts); a control that adapts itself to its properties does so here
+    // rather than after each property on the way.
+    virtual void Loaded() {}
+
 signals:
     void OnClick();
 

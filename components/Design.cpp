@@ -1,5 +1,7 @@
 #include "components/Design.h"
 
+#include "components/Control.h"
+
 #include <QWidget>
 
 namespace pikora {
@@ -27,6 +29,8 @@ void applyDesign(QWidget* window)
     const QVariant top = window->property("Top");
     if (left.isValid() && top.isValid())
         window->move(left.toInt(), top.toInt());
+    for (TControl* control : window->findChildren<TControl*>())
+        control->Loaded();
 }
 
 } // namespace pikora

@@ -33,9 +33,15 @@ void TLabel::setAutoSize(bool autoSize)
     fitToText();
 }
 
+void TLabel::Loaded()
+{
+    m_loading = false;
+    fitToText();
+}
+
 void TLabel::fitToText()
 {
-    if (!m_autoSize)
+    if (!m_autoSize || m_loading)
         return;
     const QFontMetrics metrics(font());
     resize(metrics.horizontalAdvance(m_caption), metrics.height());

@@ -27,6 +27,7 @@ public:
     bool AutoSize() const { return m_autoSize; }
     void setAutoSize(bool autoSize);
 
+    void Loaded() override;
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -38,6 +39,9 @@ private:
     QString m_caption;
     QColor m_fontColor;
     bool m_autoSize = true;
+    // Until Loaded, fitting is put off: a designed label's font is set two or
+    // three times before it is final, and every fit loads the font it has.
+    bool m_loading = true;
 };
 
 } // namespace pikora

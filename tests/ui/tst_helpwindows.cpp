@@ -359,6 +359,9 @@ private slots:
             QCOMPARE(link.label->pos(), link.at);
             QCOMPARE(link.label->font().family(), QStringLiteral("ＭＳ ゴシック"));
             QCOMPARE(link.label->font().pixelSize(), 24);
+            // Sized to its caption in that font: the whole text, and only it, is the link.
+            const QFontMetrics metrics(link.label->font());
+            QCOMPARE(link.label->size(), QSize(metrics.horizontalAdvance(link.caption), metrics.height()));
             QVERIFY(!link.label->font().underline());
             QVERIFY(!link.label->font().bold());
             QCOMPARE(link.label->focusPolicy(), Qt::NoFocus);
