@@ -11,7 +11,7 @@
 // QAudioSink output as well, which adds the server's round trips.
 
 #include "bench/Flags.h"
-#include "app/Fonts.h"
+#include "app/Startup.h"
 #include "components/Application.h"
 #include "components/Image.h"
 #include "components/Timer.h"
@@ -29,8 +29,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -60,6 +62,20 @@ TMediaPlayer* usePlayer(Output output)
     return wanted;
 }
 
+// Runs a benchmark's body; a content or media error ends that benchmark with
+// the error's text instead of ending the whole run.
+template <typename Body>
+void guarded(benchmark::State& state, Body body)
+{
+    try {
+        body();
+    } catch (const std::exception& e) {
+        state.SkipWithError(("error: " + std::string(e.what()) + " (errno " + std::to_string(errno) + ", "
+                             + std::strerror(errno) + ")")
+                                .c_str());
+    }
+}
+
 // Between two clicks the event loop runs; it is not part of the handler.
 void betweenEvents(benchmark::State& state)
 {
@@ -77,51 +93,59 @@ void resetStory()
 // Next from the row before: the handler as a click runs it.
 void nextHandler(benchmark::State& state, Output output, bool paint)
 {
-    const int row = int(state.range(0));
-    usePlayer(output);
-    resetStory();
-    for (auto _ : state) {
-        state.PauseTiming();
-        g_form->StepCount = row - 1;
-        QCoreApplication::processEvents();
-        state.ResumeTiming();
-        g_form->Panel4Click();
-        if (paint)
-            g_form->repaint(); // what the click leaves to the event loop: drawing the new scene
-    }
-    resetStory();
-    state.SetLabel(g_form->MediaPlayer1->FileName().toStdString());
+    guarded(state, [&] {
+        const int row = int(state.range(0));
+        usePlayer(output);
+        resetStory();
+        for (auto _ : state) {
+            state.PauseTiming();
+            g_form->StepCount = row - 1;
+            QCoreApplication::processEvents();
+            state.ResumeTiming();
+            g_form->Panel4Click();
+            if (paint)
+                g_form->repaint(); // what the click leaves to the event loop: drawing the new scene
+        }
+        resetStory();
+        state.SetLabel(g_form->MediaPlayer1->FileName().toStdString());
+    });
 }
 
 void pictureLoad(benchmark::State& state, const char* name)
 {
-    for (auto _ : state) {
-        QImage image = pikora::toImage(pikora::loadPicture(name));
-        benchmark::DoNotOptimize(image.constBits());
-    }
-    pikora::BmpInfo info;
-    pikora::loadPicture(name, &info);
-    state.SetLabel(std::to_string(info.width) + "x" + std::to_string(info.height) + " "
-                   + std::to_string(info.bitsPerPixel) + "-bit " + std::string(info.compression));
+    guarded(state, [&] {
+        for (auto _ : state) {
+            QImage image = pikora::toImage(pikora::loadPicture(name));
+            benchmark::DoNotOptimize(image.constBits());
+        }
+        pikora::BmpInfo info;
+        pikora::loadPicture(name, &info);
+        state.SetLabel(std::to_string(info.width) + "x" + std::to_string(info.height) + " "
+                       + std::to_string(info.bitsPerPixel) + "-bit " + std::string(info.compression));
+    });
 }
 
 void textLoad(benchmark::State& state)
 {
-    for (auto _ : state) {
-        QString text = QString::fromStdU16String(pikora::loadText("v_1.txt"));
-        benchmark::DoNotOptimize(text.constData());
-    }
+    guarded(state, [&] {
+        for (auto _ : state) {
+            QString text = QString::fromStdU16String(pikora::loadText("v_1.txt"));
+            benchmark::DoNotOptimize(text.constData());
+        }
+    });
 }
 
 void voiceOpen(benchmark::State& state, Output output)
 {
-    TMediaPlayer* player = usePlayer(output);
-    for (auto _ : state) {
-        voice(*player, QStringLiteral("start.wav"));
-        betweenEvents(state);
-    }
-    player->Close();
-    QCoreApplication::processEvents();
+    guarded(state, [&] {
+        TMediaPlayer* player = usePlayer(output);
+        for (auto _ : state) {
+            voice(*player, QStringLiteral("start.wav"));
+            betweenEvents(state);
+        }
+        player->Close();
+        QCoreApplication::processEvents();
+    });
 }
 
 bool copyStory(const QString& from, const QString& to)
@@ -146,8 +170,7 @@ int main(int argc, char** argv)
 
     pikora::TApplication application(argc, argv);
     application.SetTitle(QStringLiteral("PIKORA!"));
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    pikora::substituteDesignFonts();
+    pikora::prepareApplication();
 
     // A private copy, so nothing else holds the files while they are read.
     QTemporaryDir dir;
