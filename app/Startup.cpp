@@ -16,7 +16,8 @@ namespace pikora {
 void prepareApplication(const StartupProbe& probe)
 {
     QApplication::setStyle(QStringLiteral("Fusion"));
-    QApplication::setWindowIcon(QPixmap::fromImage(readBuiltInPng(QStringLiteral(":/resources/icon.png"))));
+    // A BMP, not the desktop's PNG: decoding a PNG would bring in libpng's code.
+    QApplication::setWindowIcon(QPixmap::fromImage(readBuiltInImage(QStringLiteral(":/resources/icon.bmp"), "bmp")));
     QGuiApplication::setDesktopFileName(QStringLiteral("pikora"));
     if (probe)
         probe("style_and_icon");

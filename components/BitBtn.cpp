@@ -3,6 +3,9 @@
 #include "components/Image.h"
 
 #include <QDialog>
+#include <QFile>
+#include <QIconEngine>
+#include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -12,20 +15,62 @@ namespace {
 
 // The OK glyph is Qt's own built-in picture, taken directly: asking the style
 // for it first searches the desktop's icon theme, which costs about 5 ms at
-// start-up and makes the glyph vary with the theme.
+// start-up and makes the glyph vary with the theme. Its PNGs are decoded when
+// it is first drawn, so a window that is never shown costs nothing.
+class OkGlyphEngine : public QIconEngine {
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return loaded().pixmap(size, mode, state);
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return loaded().actualSize(size, mode, state);
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return loaded().availableSizes(mode, state);
+    }
+
+    QIconEngine* clone() const override { return new OkGlyphEngine; }
+    QString key() const override { return QStringLiteral("pikora-ok-glyph"); }
+
+    static bool available()
+    {
+        return QFile::exists(path(16));
+    }
+
+private:
+    static QString path(int size)
+    {
+        return QStringLiteral(":/qt-project.org/styles/commonstyle/images/standardbutton-ok-%1.png").arg(size);
+    }
+
+    // Shared by every copy: decoded once per program.
+    static const QIcon& loaded()
+    {
+        static const QIcon glyph = [] {
+            QIcon icon;
+            for (const int size : {16, 32}) // 32 for high-density screens; larger glyphs scale from it
+                icon.addPixmap(QPixmap::fromImage(readBuiltInImage(path(size), "png")));
+            return icon;
+        }();
+        return glyph;
+    }
+};
+
 QIcon okGlyph(const QStyle* style, const QWidget* widget)
 {
-    static const QIcon glyph = [] {
-        QIcon icon;
-        for (const int size : {16, 32, 128}) {
-            const QImage image = readBuiltInPng(
-                QStringLiteral(":/qt-project.org/styles/commonstyle/images/standardbutton-ok-%1.png").arg(size));
-            if (!image.isNull())
-                icon.addPixmap(QPixmap::fromImage(image));
-        }
-        return icon;
-    }();
-    return glyph.isNull() ? style->standardIcon(QStyle::SP_DialogOkButton, nullptr, widget) : glyph;
+    if (!OkGlyphEngine::available())
+        return style->standardIcon(QStyle::SP_DialogOkButton, nullptr, widget);
+    return QIcon(new OkGlyphEngine);
 }
 
 } // namespace

@@ -28,9 +28,9 @@ QImage toImage(Bitmap&& bitmap)
                   [](void* p) { delete static_cast<std::vector<std::uint32_t>*>(p); }, pixels);
 }
 
-QImage readBuiltInPng(const QString& path)
+QImage readBuiltInImage(const QString& path, const char* format)
 {
-    QImageReader reader(path, "png");
+    QImageReader reader(path, format);
     reader.setAutoDetectImageFormat(false);
     return reader.read();
 }
@@ -49,6 +49,7 @@ void TImage::setStretch(bool stretch)
 void TImage::setPicture(QImage picture)
 {
     m_picture = std::move(picture);
+    m_drawable = QImage();
     update();
 }
 
@@ -71,13 +72,20 @@ void TImage::paintEvent(QPaintEvent*)
 {
     if (m_picture.isNull())
         return;
+    // An indexed picture is drawn from a 32-bit copy made at its first paint.
+    // Filtered straight from the colour table, every draw of a 640 x 400
+    // picture took about 1 ms instead of 0.2, and the transient memory of
+    // those draws made the resident size wander by a megabyte. Pictures never
+    // shown (the frames, the world-view picture until it opens) stay indexed.
+    if (m_drawable.isNull())
+        m_drawable = m_picture.depth() < 32 ? m_picture.convertToFormat(QImage::Format_RGB32) : m_picture;
     QPainter painter(this);
     // Scene pictures are usually larger than the window: filter, don't drop pixels.
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (m_stretch)
-        painter.drawImage(rect(), m_picture);
+        painter.drawImage(rect(), m_drawable);
     else
-        painter.drawImage(0, 0, m_picture);
+        painter.drawImage(0, 0, m_drawable);
 }
 
 } // namespace pikora

@@ -15,10 +15,11 @@ struct Bitmap;
 // Wraps a decoded bitmap as a drawable image without copying its pixels.
 QImage toImage(Bitmap&& bitmap);
 
-// Reads a PNG built into the program or Qt. QImage's own loading first loads
-// every image-format plug-in to ask whether it reads PNG (half a megabyte of
-// code, a millisecond); we know the format.
-QImage readBuiltInPng(const QString& path);
+// Reads a picture built into the program or Qt, of a format Qt reads itself
+// ("bmp", "png"). QImage's own loading first loads every image-format
+// plug-in to ask whether it reads the format (half a megabyte of code, a
+// millisecond); we know the format.
+QImage readBuiltInImage(const QString& path, const char* format);
 
 class TImage : public TControl {
     Q_OBJECT
@@ -45,6 +46,7 @@ protected:
 
 private:
     QImage m_picture;
+    QImage m_drawable; // what paintEvent draws: the picture, at 32 bits
     bool m_stretch = false;
 };
 

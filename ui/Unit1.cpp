@@ -13,7 +13,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFile>
+#include <QResource>
 #include <QPainter>
 
 #include <algorithm>
@@ -28,10 +28,11 @@ constexpr int BarHeight = 25;
 
 QImage titlePicture()
 {
-    QFile file(QStringLiteral(":/resources/title.bmp"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
+    // Built in uncompressed, so it is decoded where it lies.
+    const QResource resource(QStringLiteral(":/resources/title.bmp"));
+    if (resource.compressionAlgorithm() == QResource::NoCompression)
+        return toImage(decodeBmp({resource.data(), std::size_t(resource.size())}));
+    const QByteArray bytes = resource.uncompressedData();
     return toImage(decodeBmp({reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())}));
 }
 

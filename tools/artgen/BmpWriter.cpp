@@ -159,6 +159,50 @@ QByteArray encodeBmp24(const QImage &source)
     return out;
 }
 
+QByteArray encodeBmp32Alpha(const QImage &source)
+{
+    const QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    QByteArray data;
+    data.reserve(qsizetype(image.width()) * image.height() * 4);
+    for (int y = image.height() - 1; y >= 0; --y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            data.append(char(qBlue(line[x])));
+            data.append(char(qGreen(line[x])));
+            data.append(char(qRed(line[x])));
+            data.append(char(qAlpha(line[x])));
+        }
+    }
+    constexpr std::uint32_t kV5HeaderSize = 124;
+    constexpr std::uint32_t kBiBitfields = 3;
+    const std::uint32_t offBits = kFileHeaderSize + kV5HeaderSize;
+    QByteArray out;
+    out.append("BM");
+    put32(out, offBits + std::uint32_t(data.size()));
+    put16(out, 0);
+    put16(out, 0);
+    put32(out, offBits);
+    put32(out, kV5HeaderSize);
+    put32(out, std::uint32_t(image.width()));
+    put32(out, std::uint32_t(image.height())); // positive: bottom-up rows
+    put16(out, 1);
+    put16(out, 32);
+    put32(out, kBiBitfields);
+    put32(out, std::uint32_t(data.size()));
+    put32(out, std::uint32_t(kPixelsPerMetre));
+    put32(out, std::uint32_t(kPixelsPerMetre));
+    put32(out, 0);
+    put32(out, 0);
+    for (const std::uint32_t mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u})
+        put32(out, mask);
+    put32(out, 0x73524742u); // 'sRGB'
+    out.append(36 + 12, char(0)); // endpoints and gamma, unused with sRGB
+    put32(out, 4);                // LCS_GM_IMAGES
+    out.append(12, char(0));      // no profile, reserved
+    out.append(data);
+    return out;
+}
+
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

@@ -26,6 +26,10 @@ QByteArray encodeBmp8(const IndexedImage &image, bool rle);
 // 24-bit BI_RGB BMP of an opaque picture.
 QByteArray encodeBmp24(const QImage &image);
 
+// 32-bit BMP with an alpha channel (BITMAPV5HEADER, BI_BITFIELDS with an
+// alpha mask), straight (not premultiplied) alpha.
+QByteArray encodeBmp32Alpha(const QImage &image);
+
 // The RLE8 stream alone, one picture row after another bottom-up, ending in
 // the end-of-bitmap escape. Exposed for the self-check in main.
 QByteArray encodeRle8(const IndexedImage &image);

@@ -22,7 +22,7 @@ void writeResources(const QString &dir)
     using namespace artgen;
     QDir().mkpath(dir);
     const IndexedImage title = titlePicture();
-    const QByteArray bmp = encodeBmp8(title, false);
+    const QByteArray bmp = encodeBmp8(title, true); // two colours in long runs: RLE8 is a tenth of the size
     // Our encoder against Qt's decoder: a cheap guard for the header fields.
     if (QImage::fromData(bmp, "BMP").convertToFormat(QImage::Format_RGB32) != expand(title))
         throw std::runtime_error("title.bmp does not decode to what was drawn");
@@ -32,6 +32,13 @@ void writeResources(const QString &dir)
     QImageWriter png(dir + QStringLiteral("/icon.png"), "png");
     if (!png.write(icon))
         throw std::runtime_error("cannot write icon.png: " + png.errorString().toStdString());
+    // The window icon as the program reads it: Qt's built-in BMP reader needs
+    // neither a decompressor nor a plug-in.
+    const QByteArray iconBmp = encodeBmp32Alpha(icon);
+    if (QImage::fromData(iconBmp, "BMP").convertToFormat(QImage::Format_ARGB32)
+        != icon.convertToFormat(QImage::Format_ARGB32))
+        throw std::runtime_error("icon.bmp does not decode to what was drawn");
+    writeFile(dir + QStringLiteral("/icon.bmp"), iconBmp);
     writeFile(dir + QStringLiteral("/icon.svg"), iconSvg());
 }
 
