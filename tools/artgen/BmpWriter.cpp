@@ -139,10 +139,14 @@ QByteArray encodeBmp8(const IndexedImage &image, bool rle)
     return out;
 }
 
-QByteArray encodeBmp24(const QImage &source)
+namespace {
+
+// The pixel rows of a 24- or 32-bit BMP: bottom-up, B G R (A), each row
+// padded to 4 bytes.
+QByteArray directRows(const QImage &image, bool alpha)
 {
-    const QImage image = source.convertToFormat(QImage::Format_RGB32);
-    const std::uint32_t stride = paddedRow(std::uint32_t(image.width()) * 3u);
+    const unsigned bytesPerPixel = alpha ? 4 : 3;
+    const std::uint32_t stride = paddedRow(std::uint32_t(image.width()) * bytesPerPixel);
     QByteArray data;
     data.reserve(qsizetype(stride) * image.height());
     for (int y = image.height() - 1; y >= 0; --y) {
@@ -151,9 +155,20 @@ QByteArray encodeBmp24(const QImage &source)
             data.append(char(qBlue(line[x])));
             data.append(char(qGreen(line[x])));
             data.append(char(qRed(line[x])));
+            if (alpha)
+                data.append(char(qAlpha(line[x])));
         }
-        data.append(qsizetype(stride) - image.width() * 3, char(0));
+        data.append(qsizetype(stride) - image.width() * qsizetype(bytesPerPixel), char(0));
     }
+    return data;
+}
+
+} // namespace
+
+QByteArray encodeBmp24(const QImage &source)
+{
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    const QByteArray data = directRows(image, false);
     QByteArray out = headers(image.width(), image.height(), 24, kBiRgb, 0, std::uint32_t(data.size()));
     out.append(data);
     return out;
@@ -162,17 +177,7 @@ QByteArray encodeBmp24(const QImage &source)
 QByteArray encodeBmp32Alpha(const QImage &source)
 {
     const QImage image = source.convertToFormat(QImage::Format_ARGB32);
-    QByteArray data;
-    data.reserve(qsizetype(image.width()) * image.height() * 4);
-    for (int y = image.height() - 1; y >= 0; --y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            data.append(char(qBlue(line[x])));
-            data.append(char(qGreen(line[x])));
-            data.append(char(qRed(line[x])));
-            data.append(char(qAlpha(line[x])));
-        }
-    }
+    const QByteArray data = directRows(image, true);
     constexpr std::uint32_t kV5HeaderSize = 124;
     constexpr std::uint32_t kBiBitfields = 3;
     const std::uint32_t offBits = kFileHeaderSize + kV5HeaderSize;
