@@ -100,11 +100,10 @@ public:
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
     void write(const QString& name, const QByteArray& bytes) const { test::writeBytes(path(name), bytes); }
-    void picture(const QString& name, QSize size) const { writeBmp(path(name), halves(size)); }
-    // The same as an 8-bit file.
-    void indexedPicture(const QString& name, QSize size) const
+    // A 24-bit file, or with indexed an 8-bit one of the same picture.
+    void picture(const QString& name, QSize size, bool indexed = false) const
     {
-        writeBmp(path(name), halves(size).convertToFormat(QImage::Format_Indexed8));
+        writeBmp(path(name), indexed ? halves(size).convertToFormat(QImage::Format_Indexed8) : halves(size));
     }
     void remove(const QString& name) const { QFile::remove(path(name)); }
 
@@ -597,10 +596,7 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(bool, indexed);
         Folder folder;
-        if (indexed)
-            folder.indexedPicture(QStringLiteral("ver.bmp"), size);
-        else
-            folder.picture(QStringLiteral("ver.bmp"), size);
+        folder.picture(QStringLiteral("ver.bmp"), size, indexed);
         ModalWatcher watcher;
         TAboutBox about;
         QVERIFY(watcher.seen().empty());
@@ -629,10 +625,7 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(bool, indexed);
         Folder folder;
-        if (indexed)
-            folder.indexedPicture(QStringLiteral("s_1.bmp"), size);
-        else
-            folder.picture(QStringLiteral("s_1.bmp"), size);
+        folder.picture(QStringLiteral("s_1.bmp"), size, indexed);
         folder.write(QStringLiteral("v_1.txt"), "");
         TForm4 form;
         const QImage picture = halves(size);
